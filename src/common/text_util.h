@@ -1,0 +1,15 @@
+#pragma once
+// Small character-level helpers on UTF-8 text.
+#include <string>
+#include <string_view>
+
+namespace harlowe::text {
+
+// Replaces every occurrence of `from` (one character) by `to`.
+std::string replaceAll(std::string_view s, std::string_view from, std::string_view to);
+
+// Escapes a text for an AutoLISP string literal: "\" becomes "\\" and a double quote "\"".
+// Works on characters (UTF-8), so it never touches a trail byte of a double-byte character.
+std::string lispEscape(std::string_view s);
+
+}  // namespace harlowe::text
