@@ -21,14 +21,21 @@ struct Platform {
 class OptionForms {
  public:
   virtual ~OptionForms() = default;
-  virtual void showForm9(RunSettings& s) = 0;     // text export guidance
-  virtual void showForm9Ori(RunSettings& s) = 0;  // PLY export guidance; its Cancel ends the program
+  virtual void showForm9(RunSettings& s) = 0;  // text export guidance
+  virtual void showForm9Ori(
+      RunSettings& s) = 0;  // PLY export guidance; its Cancel ends the program
   // Thinning and unit; for PTX the equal-interval frame is hidden after load, before showing.
   virtual void showForm3(RunSettings& s, bool hideFrame2) = 0;
   virtual void showForm4(RunSettings& s) = 0;  // layer and zoom
 };
 
-enum class ConverterId { PtxSubSample, PlyVertices, TxtSubSample, TxtQuickInterval, TxtFullInterval };
+enum class ConverterId {
+  PtxSubSample,
+  PlyVertices,
+  TxtSubSample,
+  TxtQuickInterval,
+  TxtFullInterval
+};
 
 class Converters {
  public:

@@ -1,6 +1,7 @@
 #pragma once
 // Process and time services of the operating system, as the portable core sees them.
 #include <cstdint>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 
@@ -23,9 +24,15 @@ class System {
   virtual void sleep(std::uint32_t milliseconds) = 0;
   // The current date and time in the user's short date and time format ("date time").
   virtual std::string nowText() = 0;
-  // Ends the process at once; never returns.
+  // Ends the process at once; never returns (a test fake throws instead).
   [[noreturn]] virtual void endProgram(int exitCode) = 0;
 };
+
+// Calls endProgram and tells the compiler that control does not come back.
+[[noreturn]] inline void endProgram(System& system, int exitCode) {
+  system.endProgram(exitCode);
+  std::abort();  // not reached: endProgram never returns
+}
 
 inline constexpr std::uint32_t kStillActive = 259;
 inline constexpr std::uint32_t kProcessQueryInformation = 0x400;

@@ -25,8 +25,8 @@ std::uint32_t FakeSystem::startHidden(const std::string& commandLine) {
 
 platform::Handle FakeSystem::openProcess(std::uint32_t access, bool inheritHandle,
                                          std::uint32_t pid) {
-  log_.push_back("openProcess:" + std::to_string(access) + "," + (inheritHandle ? "1" : "0") +
-                 "," + std::to_string(pid));
+  log_.push_back("openProcess:" + std::to_string(access) + "," + (inheritHandle ? "1" : "0") + "," +
+                 std::to_string(pid));
   ++openHandles;
   return 0x100 + pid;
 }

@@ -44,7 +44,8 @@ class FakeSystem : public platform::System {
   explicit FakeSystem(EventLog& log) : log_(log) {}
   std::string programFolder() override { return folder; }
   std::uint32_t startHidden(const std::string& commandLine) override;
-  platform::Handle openProcess(std::uint32_t access, bool inheritHandle, std::uint32_t pid) override;
+  platform::Handle openProcess(std::uint32_t access, bool inheritHandle,
+                               std::uint32_t pid) override;
   bool getExitCodeProcess(platform::Handle process, std::uint32_t& code) override;
   bool closeHandle(platform::Handle h) override;
   void sleep(std::uint32_t ms) override;
