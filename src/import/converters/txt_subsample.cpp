@@ -1,0 +1,136 @@
+#include "import/converters/txt_subsample.h"
+
+#include <string>
+
+#include "common/file_io.h"
+#include "common/line_reader.h"
+#include "import/conversion_log.h"
+#include "import/point_helpers.h"
+#include "import/point_script.h"
+#include "import/progress.h"
+#include "import/split_scripts.h"
+#include "import/text_input.h"
+
+namespace harlowe {
+
+namespace {
+
+constexpr double kProgressThreshold = 0.05;
+
+// Reads n lines of the normalised copy per point and draws the last of them.
+class SubSampleSource : public PointSource {
+ public:
+  SubSampleSource(io::LineReader& reader, const RunSettings& s, Platform& p, double length)
+      : reader_(reader), s_(s), p_(p), length_(length) {}
+
+  bool atEnd() override { return reader_.atEnd(); }
+
+  PointStatus next(PointTexts& point) override {
+    if (lastDrawn_ < 1.0) {
+      const double fraction = length_ > 0 ? static_cast<double>(bytesRead_) / length_ : 0.0;
+      redrawProgress(p_.progress, p_.ui, fraction, lastDrawn_, kProgressThreshold);
+    }
+    std::string_view line;
+    for (int i = 0; i < s_.SubSampleStep; ++i) {
+      const io::ReadResult r = reader_.next(line);
+      if (r == io::ReadResult::EndOfData) return PointStatus::EndOfData;
+      if (r == io::ReadResult::Failed) return PointStatus::Failed;
+      ++linesRead_;
+      bytesRead_ += static_cast<std::int64_t>(line.size()) + 2;
+    }
+    // With n of 0 or less no line is read, and the empty text does not parse.
+    ParsedPoint parsed;
+    if (!ParsePointStrict(line, 6, parsed)) return PointStatus::Failed;
+    if (!ScaleCoordinateText(parsed.x, s_.DrawUnit, x_) ||
+        !ScaleCoordinateText(parsed.y, s_.DrawUnit, y_) ||
+        !ScaleCoordinateText(parsed.z, s_.DrawUnit, z_) ||
+        !PackTrueColorFields(parsed.r, parsed.g, parsed.b, colour_)) {
+      return PointStatus::Failed;
+    }
+    point = {x_, y_, z_, colour_};
+    return PointStatus::Ok;
+  }
+
+  std::int64_t linesRead() const { return linesRead_; }
+
+ private:
+  io::LineReader& reader_;
+  const RunSettings& s_;
+  Platform& p_;
+  double length_;
+  double lastDrawn_ = 0;
+  std::int64_t linesRead_ = 0;
+  std::int64_t bytesRead_ = 0;
+  std::string x_, y_, z_, colour_;  // reused for every point
+};
+
+void showStage(Platform& p, const char* text) {
+  p.progress.show();
+  p.progress.setStage(text);
+  p.progress.repaint();
+}
+
+// A failure the run cannot go on from: the user learns which file, and the run ends here.
+bool fail(Platform& p, const std::string& message, const std::string& file) {
+  p.progress.unload();
+  p.ui.messageBox(message + "\n" + file, platform::kAppTitle, platform::MessageIcon::Error);
+  return false;
+}
+
+const char* const kCannotRead = "入力ファイルを読み込めません。";
+const char* const kCannotWrite = "ファイルを書き込めません。";
+
+}  // namespace
+
+bool ConvertTxtSubSample(RunSettings& s, Platform& p) {
+  const std::string logPath = WriteLogHead(LogVariant::TxtSubSample, s, p.system, p.codePage);
+  showStage(p, "ファイルデータを処理しています。－１");
+
+  PointScriptWriter writer(p.codePage, kTextLayout);
+  if (!writer.open(s.AppDir)) return fail(p, kCannotWrite, writer.path());
+  writer.writeHead(s.TargetLayer);
+
+  const std::string input = s.InputPath;
+  const std::string copy = NormalisedCopyPath(input);
+  auto abandon = [&](const char* message, const std::string& file) {
+    writer.close();
+    io::removeFile(copy);
+    return fail(p, message, file);
+  };
+
+  const std::optional<bool> crlf = PrescanLineEnds(input);
+  if (!crlf) return abandon(kCannotRead, input);
+  double lastDrawn = 0;
+  const CopyProgress progress{p.progress, p.ui, lastDrawn};
+  const CopyStatus copied = *crlf ? CopyByLines(input, copy, progress, kSubSampleMaxLines)
+                                  : CopyByChunks(input, copy, progress, false);
+  if (copied == CopyStatus::InputFailed) return abandon(kCannotRead, input);
+  if (copied == CopyStatus::OutputFailed) return abandon(kCannotWrite, copy);
+
+  // After a line copy that stopped early the window keeps what the copy drew.
+  if (copied != CopyStatus::StoppedAtLineWithoutTab) p.progress.unload();
+  showStage(p, "ファイルデータを処理しています。－２");
+
+  s.InputPath = copy;
+  const std::int64_t length = io::fileLength(copy);
+  io::LineReader reader;
+  if (length < 0 || !reader.open(copy)) return abandon(kCannotRead, copy);
+
+  SubSampleSource source(reader, s, p, static_cast<double>(length));
+  writer.writeBody(source);
+  fillProgress(p.progress);
+  reader.close();
+  writer.writeEnd(s);
+  if (!writer.close()) return abandon(kCannotWrite, writer.path());
+
+  io::removeFile(copy);
+  p.progress.unload();
+  const SplitResult split = SplitLoaderScripts(s, p);
+  AppendLogLines(
+      logPath, LogEndLines(LogVariant::TxtSubSample, {source.linesRead(), writer.pointsWritten()}),
+      p.system, p.codePage);
+  if (!split.ok) return fail(p, kCannotWrite, split.failedFile);
+  return true;
+}
+
+}  // namespace harlowe

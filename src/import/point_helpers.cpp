@@ -1,0 +1,90 @@
+#include "import/point_helpers.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+
+#include "common/number_text.h"
+
+namespace harlowe {
+
+namespace {
+
+// A colour field as the legacy conversion read it: a number with blanks around it, rounded
+// down. Plain digits (the normal case, 0 to 255) skip the general reader.
+std::optional<double> colourField(std::string_view t) {
+  if (!t.empty() && t.size() <= 9) {
+    std::int64_t v = 0;
+    bool digits = true;
+    for (char c : t) {
+      if (c < '0' || c > '9') {
+        digits = false;
+        break;
+      }
+      v = v * 10 + (c - '0');
+    }
+    if (digits) return static_cast<double>(v);
+  }
+  const auto v = text::parseNumber(t);
+  if (!v) return std::nullopt;
+  return std::floor(*v);
+}
+
+// Cuts the text before the first blank; false when there is no blank.
+bool cut(std::string_view& rest, std::string_view& field) {
+  const auto blank = rest.find(' ');
+  if (blank == std::string_view::npos) return false;
+  field = rest.substr(0, blank);
+  rest.remove_prefix(blank + 1);
+  return true;
+}
+
+}  // namespace
+
+bool PackTrueColorFields(std::string_view r, std::string_view g, std::string_view b,
+                         std::string& out) {
+  const auto rv = colourField(r);
+  if (!rv) return false;
+  const auto gv = colourField(g);
+  if (!gv) return false;
+  const auto bv = colourField(b);
+  if (!bv) return false;
+  const double value = *rv * 65536.0 + *gv * 256.0 + *bv;
+  // Whole values are written with all their digits (10000000, not 1E+07), as the legacy
+  // conversion of a double did below 1E+15.
+  if (std::fabs(value) < 9007199254740992.0 && value == std::trunc(value)) {
+    char buf[24];
+    const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<std::int64_t>(value));
+    out.assign(buf, res.ptr);
+  } else {
+    out = text::doubleText(value);
+  }
+  return true;
+}
+
+bool PackTrueColor(std::string_view colourText, std::string& out) {
+  std::string_view rest = colourText, r, g;
+  if (!cut(rest, r) || !cut(rest, g)) return false;
+  return PackTrueColorFields(r, g, rest, out);
+}
+
+float PointDistance(float dx, float dy, float dz) {
+  const double x = dx, y = dy, z = dz;
+  return static_cast<float>(std::sqrt((x * x + y * y) + z * z));
+}
+
+PtxPoint TransformPtxPoint(const PtxMatrix& m, float x, float y, float z) {
+  // One rounding per operation: each step is stored in a float before the next one (the
+  // build uses ISO C++ mode, so the compiler does not fuse a multiply and an add).
+  auto column = [&](int c) {
+    float s = x * m(1, c);
+    s = s + y * m(2, c);
+    s = s + z * m(3, c);
+    s = s + m(4, c);
+    return s;
+  };
+  return {column(1), column(2), column(3)};
+}
+
+}  // namespace harlowe

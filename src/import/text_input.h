@@ -1,0 +1,77 @@
+#pragma once
+// CloudCompare text input: the normalised copy with CR LF line ends (line copy for TAB files
+// with CR LF, chunk copy for LF files), the point-line parsers and the unit scaling of the
+// coordinate texts. Coordinates travel as text from the input to the script; only the
+// millimetre scaling changes a value.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/ui.h"
+
+namespace harlowe {
+
+// The normalised copy of an input: "<input>.dosasc" beside it.
+std::string NormalisedCopyPath(const std::string& inputPath);
+
+// True when the first 10,000 bytes of the input hold a CR LF (line copy), false otherwise (chunk
+// copy; an empty input too); nullopt when the input cannot be read.
+std::optional<bool> PrescanLineEnds(const std::string& inputPath);
+
+// Where a copy reports its progress: the redraw step with threshold 0.05 and the pump turn
+// before the drawing. lastDrawn is the caller's last drawn fraction.
+struct CopyProgress {
+  platform::ProgressWindow& window;
+  platform::Ui& ui;
+  double& lastDrawn;
+};
+
+enum class CopyStatus {
+  Done,                     // the whole input was copied
+  StoppedAtLineWithoutTab,  // the line copy met a line without a TAB and stopped there
+  InputFailed,              // the input could not be opened or read
+  OutputFailed,             // the copy could not be created or written
+};
+
+// Line limits of the line copy, per converter.
+inline constexpr std::int64_t kSubSampleMaxLines = 10'100'000'000;
+inline constexpr std::int64_t kQuickIntervalMaxLines = 100'000'000;
+
+// Line copy: every line (ended by CR LF or a lone CR) with each TAB turned into one blank,
+// written with CR LF; stops silently at the first line without a TAB or after maxLines lines.
+// Progress after each line written: lines × 35 / input length, while the last drawn fraction is
+// below 1.
+CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath,
+                       CopyProgress progress, std::int64_t maxLines = kSubSampleMaxLines);
+
+// Chunk copy: the input in chunks of 10,000 bytes with every LF turned into CR LF (a CR LF
+// becomes CR CR LF), written back to back, the last chunk only as far as it was read. Progress
+// after each chunk: chunks × 10,000 / input length, capped at 1 when capFraction is set.
+CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPath,
+                        CopyProgress progress, bool capFraction);
+
+// One point line taken apart. The views point into the line (and stay valid as long as it).
+struct ParsedPoint {
+  std::string_view x, y, z;
+  std::string_view r, g, b;  // the colour fields; b takes what the parser leaves for it
+  // The colour text "R G B" (for tests and diagnostics; the converters pack r, g, b directly).
+  std::string colourText() const;
+};
+
+// Cuts X, Y and Z at single blanks and, with fieldCount 6, R and G; B is the whole rest of the
+// line. False when a cut finds no blank.
+bool ParsePointStrict(std::string_view line, int fieldCount, ParsedPoint& out);
+
+// Cuts like the strict parser but drops up to 3 blanks after X, Y and Z, then up to 5 more
+// before R and up to 5 after R and after G; one trailing blank of B is removed.
+bool ParsePointLenient(std::string_view line, ParsedPoint& out);
+
+// The unit rule of a coordinate text. With drawUnit exactly "mm" the text is read as a 32-bit
+// float, multiplied by 1000 and written back (at most 7 significant digits, E notation from
+// 1E+07); a text that is no number, or an overflow, fails. Any other unit passes the text
+// unchanged. In every unit the result may hold only digits, "+", "-", "." and "E"/"e" (an
+// empty text passes outside "mm"), so no input can change the structure of the script.
+bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::string& out);
+
+}  // namespace harlowe
