@@ -20,7 +20,8 @@ class LineReader {
   explicit LineReader(std::size_t bufferSize = 1 << 20);
   bool open(const std::string& utf8Path);
   bool isOpen() const { return in_.isOpen(); }
-  // True when no character is left (the end-of-file test made before a read).
+  // True when no character is left (the end-of-file test made before a read). It may refill the
+  // buffer, so a line view from next() is not valid after it.
   bool atEnd();
   ReadResult next(std::string_view& line);
   void close();
