@@ -1,0 +1,270 @@
+// The normalised copy of text input, the point-line parsers, the unit scaling and the point
+// helpers.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "common/file_io.h"
+#include "import/point_helpers.h"
+#include "import/text_input.h"
+#include "tests/support/fake_platform.h"
+
+namespace harlowe {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TempDir {
+  fs::path path;
+  TempDir() {
+    path = fs::temp_directory_path() / ("harlowe_text_" + std::to_string(std::random_device{}()));
+    fs::create_directories(path);
+  }
+  ~TempDir() { fs::remove_all(path); }
+  std::string file(const char* name) const { return path.string() + "\\" + name; }
+};
+
+std::string readBytes(const std::string& winPath) {
+  std::ifstream in(io::toFsPath(winPath), std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void writeBytes(const std::string& winPath, const std::string& bytes) {
+  std::ofstream(io::toFsPath(winPath), std::ios::binary) << bytes;
+}
+
+// A copy run against the recording progress window.
+struct CopyRun {
+  test::EventLog log;
+  test::FakeUi ui{log};
+  test::FakeProgressWindow window{log};
+  double lastDrawn = 0;
+  TempDir dir;
+  std::string in = dir.file("in.txt"), out = dir.file("in.txt.dosasc");
+  CopyProgress progress() { return {window, ui, lastDrawn}; }
+  std::vector<std::string> percents() const {
+    std::vector<std::string> p;
+    for (const auto& e : log)
+      if (e.rfind("progress.percent:", 0) == 0) p.push_back(e.substr(17));
+    return p;
+  }
+};
+
+TEST(Prescan, LooksForCrLfInTheFirstTenThousandBytes) {
+  TempDir dir;
+  const std::string f = dir.file("a.txt");
+  writeBytes(f, "1 2 3 4 5 6\n7 8 9 1 2 3\n");
+  EXPECT_EQ(PrescanLineEnds(f), false);
+  writeBytes(f, "1\t2\t3\t4\t5\t6\r\n");
+  EXPECT_EQ(PrescanLineEnds(f), true);
+  writeBytes(f, "");
+  EXPECT_EQ(PrescanLineEnds(f), false);
+  writeBytes(f, std::string(9999, 'x') + "\r\n");  // the LF is byte 10,001
+  EXPECT_EQ(PrescanLineEnds(f), false);
+  writeBytes(f, std::string(9998, 'x') + "\r\n");
+  EXPECT_EQ(PrescanLineEnds(f), true);
+  EXPECT_EQ(PrescanLineEnds(dir.file("missing.txt")), std::nullopt);
+}
+
+TEST(CopyByLines, TabsBecomeBlanksAndLinesEndInCrLf) {
+  CopyRun r;
+  writeBytes(r.in, "1.5\t2\t3\t255\t128\t0\r\n4\t\t5\t6\t7\t8\t9\r10\t11\n12\t13");
+  EXPECT_EQ(CopyByLines(r.in, r.out, r.progress()), CopyStatus::Done);
+  // A lone CR ends a line; a lone LF stays inside it; the last line needs no line end.
+  EXPECT_EQ(readBytes(r.out), "1.5 2 3 255 128 0\r\n4  5 6 7 8 9\r\n10 11\n12 13\r\n");
+}
+
+TEST(CopyByLines, StopsSilentlyAtTheFirstLineWithoutATab) {
+  CopyRun r;
+  writeBytes(r.in, "1 2 3 4 5 6\r\n7\t8\r\n");
+  EXPECT_EQ(CopyByLines(r.in, r.out, r.progress()), CopyStatus::StoppedAtLineWithoutTab);
+  EXPECT_EQ(readBytes(r.out), "");
+
+  CopyRun e;  // an empty line after the points
+  writeBytes(e.in, "1\t2\r\n3\t4\r\n\r\n5\t6\r\n");
+  EXPECT_EQ(CopyByLines(e.in, e.out, e.progress()), CopyStatus::StoppedAtLineWithoutTab);
+  EXPECT_EQ(readBytes(e.out), "1 2\r\n3 4\r\n");
+}
+
+TEST(CopyByLines, ProgressAssumes35BytesPerLineAndStopsAtOne) {
+  CopyRun r;
+  std::string text;
+  for (int i = 0; i < 20; ++i) text += "1\t2\t3\t4\t5\t6\r\n";  // 13 bytes a line, 260 in all
+  writeBytes(r.in, text);
+  EXPECT_EQ(CopyByLines(r.in, r.out, r.progress()), CopyStatus::Done);
+  // 35/260 = 0.1346 after line 1; 3 lines 0.4038; 5 lines 0.673; 7 lines 0.942; 8 lines 1.077.
+  EXPECT_EQ(r.percents(),
+            (std::vector<std::string>{"13% 終了", "27% 終了", "40% 終了", "54% 終了", "67% 終了",
+                                      "81% 終了", "94% 終了", "108% 終了"}));
+  EXPECT_GE(r.lastDrawn, 1.0);
+}
+
+TEST(CopyByLines, HonoursTheLineLimit) {
+  CopyRun r;
+  writeBytes(r.in, "1\t2\r\n3\t4\r\n5\t6\r\n");
+  EXPECT_EQ(CopyByLines(r.in, r.out, r.progress(), 2), CopyStatus::Done);
+  EXPECT_EQ(readBytes(r.out), "1 2\r\n3 4\r\n");
+}
+
+TEST(CopyByLines, ReportsAMissingInputAndAnUnwritableCopy) {
+  CopyRun r;
+  EXPECT_EQ(CopyByLines(r.in, r.out, r.progress()), CopyStatus::InputFailed);
+  writeBytes(r.in, "1\t2\r\n");
+  EXPECT_EQ(CopyByLines(r.in, r.dir.file("no\\such\\dir"), r.progress()), CopyStatus::OutputFailed);
+}
+
+TEST(CopyByChunks, LfBecomesCrLfAndCrLfBecomesCrCrLf) {
+  CopyRun r;
+  writeBytes(r.in, "1 2 3 4 5 6\n7 8 9 1 2 3\r\n4\t5\n6 7");
+  EXPECT_EQ(CopyByChunks(r.in, r.out, r.progress(), false), CopyStatus::Done);
+  EXPECT_EQ(readBytes(r.out), "1 2 3 4 5 6\r\n7 8 9 1 2 3\r\r\n4\t5\r\n6 7");
+}
+
+TEST(CopyByChunks, LongLinesAndChunkBoundariesArriveWhole) {
+  CopyRun r;
+  // 2,000,000 bytes: many blocks, a line of 15,000 bytes across chunk and block boundaries, an
+  // LF exactly at a chunk's last byte, and a last chunk shorter than the others.
+  std::string text(9999, 'a');
+  text += '\n';
+  text += std::string(15000, 'b') + "\n";
+  while (text.size() < 2'000'000) text += "1.25 2.5 -3 255 0 12\n";
+  text += "tail";
+  writeBytes(r.in, text);
+  EXPECT_EQ(CopyByChunks(r.in, r.out, r.progress(), true), CopyStatus::Done);
+  std::string expected;
+  for (char c : text) {
+    if (c == '\n') expected += '\r';
+    expected += c;
+  }
+  EXPECT_EQ(readBytes(r.out), expected);
+}
+
+TEST(CopyByChunks, ProgressCountsChunksWithOrWithoutTheCap) {
+  CopyRun r;
+  writeBytes(r.in, std::string(25000, 'x'));  // chunks at 0.4, 0.8 and 1.2
+  EXPECT_EQ(CopyByChunks(r.in, r.out, r.progress(), false), CopyStatus::Done);
+  EXPECT_EQ(r.percents(), (std::vector<std::string>{"40% 終了", "80% 終了", "120% 終了"}));
+
+  CopyRun c;
+  writeBytes(c.in, std::string(25000, 'x'));
+  EXPECT_EQ(CopyByChunks(c.in, c.out, c.progress(), true), CopyStatus::Done);
+  EXPECT_EQ(c.percents(), (std::vector<std::string>{"40% 終了", "80% 終了", "100% 終了"}));
+  EXPECT_EQ(readBytes(c.out), std::string(25000, 'x'));
+}
+
+TEST(ParsePointStrict, CutsAtSingleBlanks) {
+  ParsedPoint p;
+  ASSERT_TRUE(ParsePointStrict("1.5 -2 3e2 255 128 0", 6, p));
+  EXPECT_EQ(p.x, "1.5");
+  EXPECT_EQ(p.y, "-2");
+  EXPECT_EQ(p.z, "3e2");
+  EXPECT_EQ(p.colourText(), "255 128 0");
+
+  ASSERT_TRUE(ParsePointStrict("1 2 3 4 5 6 ", 6, p));  // B keeps the trailing blank
+  EXPECT_EQ(p.b, "6 ");
+  ASSERT_TRUE(ParsePointStrict("1 2 3 4 5 6 7", 6, p));  // and a seventh column
+  EXPECT_EQ(p.b, "6 7");
+  ASSERT_TRUE(ParsePointStrict("1  2 3 4 5", 6, p));  // a doubled blank moves the fields on
+  EXPECT_EQ(p.y, "");
+  EXPECT_EQ(p.z, "2");
+  EXPECT_EQ(p.colourText(), "3 4 5");
+
+  EXPECT_FALSE(ParsePointStrict("1 2 3 4 5", 6, p));  // five fields: no blank after G
+  EXPECT_FALSE(ParsePointStrict("", 6, p));
+  ASSERT_TRUE(ParsePointStrict("1 2 3 x", 3, p));  // three fields: the rest is not examined
+  EXPECT_EQ(p.z, "3");
+  EXPECT_FALSE(ParsePointStrict("1 2 3", 3, p));
+}
+
+TEST(ParsePointLenient, DropsLimitedRunsOfBlanks) {
+  ParsedPoint p;
+  ASSERT_TRUE(ParsePointLenient("1    2 3         4      5      6 ", p));
+  EXPECT_EQ(p.x, "1");
+  EXPECT_EQ(p.y, "2");
+  EXPECT_EQ(p.z, "3");
+  EXPECT_EQ(p.colourText(), "4 5 6");
+
+  ASSERT_TRUE(ParsePointLenient("1     2 3 4 5 6", p));  // five blanks after X: Y is empty
+  EXPECT_EQ(p.y, "");
+  EXPECT_EQ(p.z, "2");
+  EXPECT_EQ(p.colourText(), "3 4 5 6");
+
+  ASSERT_TRUE(ParsePointLenient("1 2 3 4 5 6 7  ", p));  // only one trailing blank goes
+  EXPECT_EQ(p.b, "6 7 ");
+  EXPECT_FALSE(ParsePointLenient("1 2 3 4 5", p));
+}
+
+TEST(ScaleCoordinateText, MillimetresAreSevenDigitSingles) {
+  std::string out;
+  const std::pair<const char*, const char*> cases[] = {{"1.5", "1500"},
+                                                       {"12.3456", "12345.6"},
+                                                       {"-35.12345", "-35123.45"},
+                                                       {"1234.5678", "1234568"},
+                                                       {"12345.678", "1.234568E+07"},
+                                                       {"9999.9999", "1E+07"},
+                                                       {"0", "0"}};
+  for (const auto& [in, expected] : cases) {
+    ASSERT_TRUE(ScaleCoordinateText(in, "mm", out)) << in;
+    EXPECT_EQ(out, expected) << in;
+  }
+  EXPECT_FALSE(ScaleCoordinateText("", "mm", out));
+  EXPECT_FALSE(ScaleCoordinateText("abc", "mm", out));
+  EXPECT_FALSE(ScaleCoordinateText("1e37", "mm", out));  // 1E+40 overflows a single
+  EXPECT_FALSE(ScaleCoordinateText("1e39", "mm", out));
+}
+
+TEST(ScaleCoordinateText, OtherUnitsPassNumbersUnchangedButNothingElse) {
+  std::string out;
+  for (const char* unit : {"m", "", "MM"}) {
+    ASSERT_TRUE(ScaleCoordinateText("-12.500E+3", unit, out));
+    EXPECT_EQ(out, "-12.500E+3");
+    ASSERT_TRUE(ScaleCoordinateText("", unit, out));
+    EXPECT_EQ(out, "");
+    EXPECT_FALSE(ScaleCoordinateText("1)(command", unit, out)) << unit;
+    EXPECT_FALSE(ScaleCoordinateText("1\t2", unit, out)) << unit;
+  }
+}
+
+TEST(PackTrueColor, PacksRoundedDownFieldsWithoutRangeCheck) {
+  std::string out;
+  const std::pair<const char*, const char*> cases[] = {
+      {"255 128 0", "16744448"},   {"0 0 0", "0"},          {"0 0 255", "255"},
+      {"12.7 0 0", "786432"},      {"300 0 0", "19660800"}, {"1 2 3 ", "66051"},
+      {"152 150 128", "10000000"}, {"-1 0 0", "-65536"},    {"0 0 -0.5", "-1"}};
+  for (const auto& [in, expected] : cases) {
+    ASSERT_TRUE(PackTrueColor(in, out)) << in;
+    EXPECT_EQ(out, expected) << in;
+  }
+  for (const char* bad : {"1 2", "1 2 3 4", "1  2 3", "a 2 3", "1 2 ", ""})
+    EXPECT_FALSE(PackTrueColor(bad, out)) << bad;
+}
+
+TEST(PointHelpers, DistanceAndPtxTransform) {
+  EXPECT_EQ(PointDistance(3, 4, 0), 5.0f);
+  EXPECT_EQ(PointDistance(0, 0, 0), 0.0f);
+  EXPECT_EQ(PointDistance(1, 1, 1), static_cast<float>(std::sqrt(3.0)));
+
+  PtxMatrix m;
+  m(1, 1) = m(2, 2) = m(3, 3) = 1;
+  m(4, 1) = 10, m(4, 2) = 20, m(4, 3) = 30;
+  const PtxPoint p = TransformPtxPoint(m, 1, 2, 3);
+  EXPECT_EQ(p.x, 11.0f);
+  EXPECT_EQ(p.y, 22.0f);
+  EXPECT_EQ(p.z, 33.0f);
+
+  // Each partial sum is a single: 2^24 + 1 rounds back to 2^24 twice over, where a double
+  // sum would give 2^24 + 2.
+  PtxMatrix s;
+  s(1, 1) = s(2, 1) = s(3, 1) = 1;
+  EXPECT_EQ(TransformPtxPoint(s, 16777216.0f, 1, 1).x, 16777216.0f);
+}
+
+}  // namespace
+}  // namespace harlowe
