@@ -28,7 +28,7 @@ std::size_t utf8Skip(const char* p, std::size_t left) {
 
 std::size_t cp932Skip(const char*, std::size_t) { return 1; }
 
-// Converts with iconv; each rejected sequence becomes one "?" and is skipped.
+// Converts with iconv; a rejected sequence becomes "?" and is skipped.
 std::string convert(const char* to, const char* from, std::string_view in,
                     std::size_t (*skip)(const char*, std::size_t)) {
   iconv_t cd = iconv_open(to, from);
@@ -48,15 +48,20 @@ std::string convert(const char* to, const char* from, std::string_view in,
       continue;
     }
     // EILSEQ or an incomplete sequence at the end (EINVAL).
-    if (dstLeft == 0) {
-      const std::size_t used = out.size();
-      out.resize(out.size() * 2);
-      dst = out.data() + used;
-      dstLeft = out.size() - used;
-    }
-    *dst++ = '?';
-    --dstLeft;
     const std::size_t n = skip(src, srcLeft);
+    // Windows gives one "?" per UTF-16 unit: a character beyond the BMP (a surrogate pair)
+    // becomes "??".
+    const std::size_t marks = n == 4 ? 2 : 1;
+    for (std::size_t k = 0; k < marks; ++k) {
+      if (dstLeft == 0) {
+        const std::size_t used = out.size();
+        out.resize(out.size() * 2);
+        dst = out.data() + used;
+        dstLeft = out.size() - used;
+      }
+      *dst++ = '?';
+      --dstLeft;
+    }
     src += n;
     srcLeft -= n;
   }

@@ -33,7 +33,8 @@ TEST(Cp932CodePage, AsciiPassesUnchanged) {
 
 TEST(Cp932CodePage, WhatCannotBeConvertedBecomesAQuestionMark) {
   const Cp932CodePage cp;
-  EXPECT_EQ(cp.toAnsi("a€b😀c"), "a?b?c");  // no euro sign or emoji in CP932
+  EXPECT_EQ(cp.toAnsi("a€bé"), "a?b?");  // no euro sign, no accented letters in CP932
+  EXPECT_EQ(cp.toAnsi("😀"), "??");       // as on Windows: one "?" for each UTF-16 unit
   EXPECT_EQ(cp.toAnsi("x\xff"
                       "y"),
             "x?y");                       // not UTF-8
