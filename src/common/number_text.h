@@ -42,8 +42,9 @@ std::string logNumber(std::int64_t value);
 // Plain decimal digits of an integer, "-" when negative ("1234").
 std::string decimal(std::int64_t value);
 
-// Shortest decimal text of a double that reads back to the same value (used for colour
-// numbers, which are whole values in practice: 16744448).
+// The classic text of a double: at most 15 significant digits, no trailing zeros, E notation
+// from 1E+15 upward and below 1E-04 (used for colour numbers, which are whole values in
+// practice: 16744448).
 std::string doubleText(double value);
 
 }  // namespace harlowe::text
