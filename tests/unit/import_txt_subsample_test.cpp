@@ -1,0 +1,246 @@
+// The every-n-th text converter end to end: input file in, log, script set and loader out.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "import/converters/txt_subsample.h"
+#include "tests/support/cp932_codepage.h"
+#include "tests/support/fake_platform.h"
+
+namespace harlowe {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string cp932(const std::string& utf8WithLf) {
+  std::string crlf;
+  for (char c : utf8WithLf) {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
+  }
+  return test::Cp932CodePage().toAnsi(crlf);
+}
+
+// Ten point lines: "<i>.5 -<i> 0.25 255 128 <i>".
+std::string tenLines(const char* separator = " ", const char* lineEnd = "\n") {
+  std::string text;
+  for (int i = 1; i <= 10; ++i) {
+    const std::string is = std::to_string(i);
+    for (const std::string& f :
+         {is + ".5", "-" + is, std::string("0.25"), std::string("255"), std::string("128")})
+      text += f + separator;
+    text += is + lineEnd;
+  }
+  return text;
+}
+
+std::string record(const std::string& x, const std::string& y, const std::string& z,
+                   const std::string& colour) {
+  return "'(((0 . \"POINT\")(10 " + x + " " + y + " " + z + ")(420 . " + colour + "))) ";
+}
+
+const char* kFlush1 =
+    "(princ \"\\n点群を描画しています。しばらくお待ちください。\")\n(terpri)\n"
+    "(ent_go1)\n(setq n nil)\n(foreach n enlist1 (entmake n))\n(setq enlist1 nil)\n"
+    "(setq ent_go1 nil)\n(gc)\n";
+
+class TxtSubSampleTest : public ::testing::Test {
+ protected:
+  TxtSubSampleTest() {
+    root_ = fs::temp_directory_path() / ("harlowe_conv_" + std::to_string(std::random_device{}()));
+    fs::create_directories(root_ / "app");
+    fs::create_directories(root_ / "data");
+    system.folder = (root_ / "app").string();
+    s.AppDir = system.folder + "\\";
+    s.InputPath = (root_ / "data").string() + "\\scan.txt";
+    s.TargetLayer = "0";
+    s.DrawUnit = "m";
+    s.SubSampleStep = 3;
+  }
+  ~TxtSubSampleTest() override { fs::remove_all(root_); }
+
+  void input(const std::string& bytes) {
+    std::ofstream(root_ / "data" / "scan.txt", std::ios::binary) << bytes;
+  }
+  std::string read(const fs::path& p) const {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream b;
+    b << in.rdbuf();
+    return b.str();
+  }
+  std::string script() const { return read(root_ / "app" / "ENT_GO.lsp"); }
+  // The part of the script between the head and ENDD.
+  std::string body() const {
+    const std::string text = script();
+    const std::string start = cp932("(startt)\n"), end = "(defun ENDD()";
+    const auto from = text.find(start) + start.size();
+    return text.substr(from, text.find(end) - from);
+  }
+  std::string log() const { return read(root_ / "data" / "QMR_実行.log"); }
+  bool convert() { return ConvertTxtSubSample(s, p); }
+
+  fs::path root_;
+  RunSettings s;
+  test::EventLog events;
+  test::FakeUi ui{events};
+  test::FakeSystem system{events};
+  test::FakeFileDialog dialog{events};
+  test::FakeProgressWindow window{events};
+  test::Cp932CodePage cp;
+  Platform p{ui, system, dialog, window, cp};
+};
+
+TEST_F(TxtSubSampleTest, TenLinesEveryThirdIsDrawn) {
+  input(tenLines());
+  const std::string original = s.InputPath;
+  ASSERT_TRUE(convert());
+  EXPECT_EQ(body(), cp932("(princ \"\\nデータを読み込んでいます。しばらくお待ちください。\")\n"
+                          "(terpri)\n"
+                          "(defun Ent_GO1()\n"
+                          "(setq enlist1 nil)\n"
+                          "(setq enlist1 (append enlist1 " +
+                          record("3.5", "-3", "0.25", "16744451") +
+                          record("6.5", "-6", "0.25", "16744454") +
+                          record("9.5", "-9", "0.25", "16744457") + "))(princ))\n" + kFlush1));
+  // The tail names the normalised copy, which is gone by now.
+  EXPECT_EQ(s.InputPath, original + ".dosasc");
+  const std::string tailPath = (root_ / "data").string() + "/scan.txt.dosasc";
+  EXPECT_NE(script().find("(princ \"" + tailPath + "\")\r\n"), std::string::npos);
+  EXPECT_FALSE(fs::exists(root_ / "data" / "scan.txt.dosasc"));
+  EXPECT_EQ(s.DrawUnit, "1");
+
+  const std::string l = log();
+  EXPECT_EQ(l.rfind(cp932("QMR 変換ログファイル\n開始日時 "), 0), 0u);
+  EXPECT_NE(l.find(cp932("データ File名 :" + original + "\n間引き値 : 3 \n")), std::string::npos);
+  EXPECT_NE(l.find(cp932(" \n  総点数 : 10\n描画点数 : 3\n \n修了日時 ")), std::string::npos);
+
+  EXPECT_TRUE(fs::exists(root_ / "app" / "ENT_start.lsp"));
+  EXPECT_TRUE(fs::exists(root_ / "app" / "ENT_GO2.lsp"));  // ENDD falls on a tested line
+  EXPECT_EQ(read(root_ / "app" / "ent_gogo.lsp"),
+            cp932("(load \"ent_start\")\n(load \"ent_go1\")\n(load \"ent_go2\")\n(gc)\n"));
+}
+
+TEST_F(TxtSubSampleTest, CrLfWithTabsGivesTheSameScriptAsLfWithBlanks) {
+  input(tenLines(" ", "\n"));
+  ASSERT_TRUE(convert());
+  const std::string lf = script();
+  s.InputPath = (root_ / "data").string() + "\\scan.txt";
+  s.DrawUnit = "m";
+  input(tenLines("\t", "\r\n"));
+  ASSERT_TRUE(convert());
+  EXPECT_EQ(script(), lf);
+}
+
+TEST_F(TxtSubSampleTest, StepLargerThanTheFileDrawsNothingButCountsTheLines) {
+  input(tenLines());
+  s.SubSampleStep = 11;
+  ASSERT_TRUE(convert());
+  EXPECT_EQ(body(), cp932("(princ \"\\nデータを読み込んでいます。しばらくお待ちください。\")\n"
+                          "(terpri)\n"
+                          "(defun Ent_GO1()\n"
+                          "(setq enlist1 nil)\n"
+                          "(setq enlist1 (append enlist1 ))(princ))\n" +
+                          std::string(kFlush1)));
+  EXPECT_NE(log().find(cp932("  総点数 : 10\n描画点数 : 0\n")), std::string::npos);
+}
+
+TEST_F(TxtSubSampleTest, StepZeroReadsNothingAndFailsTheFirstPoint) {
+  input(tenLines());
+  s.SubSampleStep = 0;
+  ASSERT_TRUE(convert());
+  EXPECT_EQ(body(), cp932("(princ \"\\nデータを読み込んでいます。しばらくお待ちください。\")\n"
+                          "(terpri)\n"
+                          "(defun Ent_GO1()\n"
+                          "(setq enlist1 nil)\n"
+                          "(setq enlist1 (append enlist1 ))(princ))\n"));
+  EXPECT_NE(log().find(cp932("  総点数 : 0\n描画点数 : 0\n")), std::string::npos);
+}
+
+TEST_F(TxtSubSampleTest, HeaderLineIsSkippedByTheStepOrEndsTheBody) {
+  input("X Y Z R G B\n" + tenLines());
+  s.SubSampleStep = 2;
+  ASSERT_TRUE(convert());
+  EXPECT_NE(body().find(record("1.5", "-1", "0.25", "16744449")), std::string::npos);
+  EXPECT_NE(log().find(cp932("  総点数 : 11\n描画点数 : 5\n")), std::string::npos);
+
+  s.InputPath = (root_ / "data").string() + "\\scan.txt";
+  s.SubSampleStep = 1;
+  ASSERT_TRUE(convert());
+  EXPECT_EQ(body().find("POINT"), std::string::npos);
+  EXPECT_NE(log().find(cp932("  総点数 : 1\n描画点数 : 0\n")), std::string::npos);
+}
+
+TEST_F(TxtSubSampleTest, MillimetresScaleAndADoubledBlankEndsTheBody) {
+  input("1.5 2 -0.001 0 0 255\n1.25  2 3 4 5 6\n7 8 9 1 2 3\n");
+  s.DrawUnit = "mm";
+  s.SubSampleStep = 1;
+  ASSERT_TRUE(convert());
+  EXPECT_EQ(body(), cp932("(princ \"\\nデータを読み込んでいます。しばらくお待ちください。\")\n"
+                          "(terpri)\n"
+                          "(defun Ent_GO1()\n"
+                          "(setq enlist1 nil)\n"
+                          "(setq enlist1 (append enlist1 " +
+                          record("1500", "2000", "-1", "255") + "))(princ))\n"));
+  EXPECT_EQ(s.DrawUnit, "1000");
+  EXPECT_NE(log().find(cp932("  総点数 : 2\n描画点数 : 1\n")), std::string::npos);
+}
+
+TEST_F(TxtSubSampleTest, CrLfFileWithBlanksGivesAnEmptyRun) {
+  input("1 2 3 4 5 6\r\n7 8 9 1 2 3\r\n");
+  s.SubSampleStep = 1;
+  ASSERT_TRUE(convert());
+  EXPECT_EQ(body(), "");
+  EXPECT_NE(log().find(cp932("  総点数 : 0\n描画点数 : 0\n")), std::string::npos);
+  // The line copy stopped: the window was shown again without being unloaded in between.
+  const auto stage2 = std::find(events.begin(), events.end(),
+                                "progress.stage:ファイルデータを処理しています。－２");
+  ASSERT_NE(stage2, events.end());
+  EXPECT_NE(*(stage2 - 2), "progress.unload");
+}
+
+TEST_F(TxtSubSampleTest, ProgressStagesInOrder) {
+  std::string text;
+  for (int i = 0; i < 400; ++i) text += "1 2 3 4 5 6\n";
+  input(text);
+  s.SubSampleStep = 1;
+  ASSERT_TRUE(convert());
+  std::vector<std::string> stages;
+  for (const auto& e : events)
+    if (e.rfind("progress.stage:", 0) == 0 || e == "progress.unload") stages.push_back(e);
+  EXPECT_EQ(stages, (std::vector<std::string>{
+                        "progress.stage:ファイルデータを処理しています。－１", "progress.unload",
+                        "progress.stage:ファイルデータを処理しています。－２", "progress.unload",
+                        "progress.stage:最終処理を行ってます", "progress.unload"}));
+  // The drawing stage's bar moves in steps of more than 5% and ends full.
+  EXPECT_NE(std::find(events.begin(), events.end(), "progress.percent:100% 終了"), events.end());
+}
+
+TEST_F(TxtSubSampleTest, MissingInputIsReportedAndNothingGoesOn) {
+  s.InputPath = (root_ / "data").string() + "\\missing.txt";
+  EXPECT_FALSE(convert());
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "入力ファイルを読み込めません。\n" + s.InputPath);
+  EXPECT_EQ(ui.messages[0].title, platform::kAppTitle);
+  EXPECT_EQ(ui.messages[0].icon, platform::MessageIcon::Error);
+  EXPECT_FALSE(fs::exists(root_ / "data" / "missing.txt.dosasc"));
+  EXPECT_FALSE(fs::exists(root_ / "app" / "ent_gogo.lsp"));
+  // The log keeps its head.
+  EXPECT_NE(log().find(cp932("指定描画レイヤー :0\n")), std::string::npos);
+  EXPECT_EQ(log().find(cp932("総点数")), std::string::npos);
+}
+
+TEST_F(TxtSubSampleTest, UnwritableScriptFolderIsReported) {
+  input(tenLines());
+  s.AppDir = (root_ / "no-such-folder").string() + "\\";
+  EXPECT_FALSE(convert());
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "ファイルを書き込めません。\n" + s.AppDir + "ENT_GO.lsp");
+  EXPECT_FALSE(window.loaded);
+}
+
+}  // namespace
+}  // namespace harlowe
