@@ -1,0 +1,333 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "cadlink/command_delivery.h"
+#include "import/run_settings.h"
+#include "tests/support/cp932_codepage.h"
+#include "tests/support/fake_desktop.h"
+#include "tests/support/fake_platform.h"
+
+namespace harlowe::cadlink {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const std::string kLoadCommand = "(load \"ENT_GOGO\")\r\n";
+const std::string kPromptAnsi =
+    "(prompt \"\x8e\xc0\x8d\x73\x92\x86\x82\xc5\x82\xb7\x81\x42\x81\x40\x82\xa8\x91\xd2\x82\xbf"
+    "\x82\xad\x82\xbe\x82\xb3\x82\xa2\x81\x42\")\r\n";
+const std::string kEchoOffAnsi = "\x1b(setvar \"cmdecho\" 0)\r\n";
+
+std::string key(int vk, int scan, bool up) {
+  return "SendInput 1 type=1 vk=" + std::to_string(vk) + " scan=" + std::to_string(scan) +
+         " flags=" + (up ? "3" : "1") + " time=0 extra=0";
+}
+
+// Every call of one delivery to a CAD whose main window is 1000 and whose command line spans
+// `rect`, with the pointer free (the screen) before.
+Lines expectedDelivery(int d, const std::string& rect, const std::string& cursor) {
+  auto wait = [d](int k) { return "Sleep " + std::to_string(std::max(0, d * k)); };
+  Lines l = {"GetClipCursor",
+             "CloseWindow 1000",
+             "pump",
+             wait(5),
+             "IsIconic 1000",
+             "OpenIcon 1000",
+             "GetWindowRect 1002",
+             "SetWindowPos 1000 -1 0 0 0 0 3",
+             "pump",
+             "SetCursorPos " + cursor,
+             "pump",
+             "ClipCursor " + rect,
+             "pump",
+             "SetCursorPos " + cursor,
+             "pump",
+             "mouse_event 2 0 0 0 0",
+             wait(5),
+             "mouse_event 4 0 0 0 0",
+             wait(5)};
+  for (std::size_t bytes : {kEchoOffAnsi.size(), kPromptAnsi.size(), kLoadCommand.size()}) {
+    Lines paste = {"OpenClipboard",
+                   "EmptyClipboard",
+                   "CloseClipboard",
+                   "pump",
+                   wait(7),
+                   "OpenClipboard",
+                   "EmptyClipboard",
+                   "SetClipboardText " + std::to_string(bytes),
+                   "CloseClipboard",
+                   "pump",
+                   wait(7),
+                   "SetCursorPos " + cursor,
+                   "pump",
+                   "MapVirtualKeyA 17 0",
+                   key(17, 29, false),
+                   wait(5),
+                   "MapVirtualKeyA 86 0",
+                   key(86, 47, false),
+                   wait(5),
+                   "MapVirtualKeyA 86 0",
+                   key(86, 47, true),
+                   wait(5),
+                   "MapVirtualKeyA 17 0",
+                   key(17, 29, true),
+                   wait(5)};
+    l.insert(l.end(), paste.begin(), paste.end());
+  }
+  Lines end = {"OpenClipboard",
+               "EmptyClipboard",
+               "CloseClipboard",
+               "pump",
+               wait(7),
+               "ClipCursor 0 0 1920 1080",
+               "SetWindowPos 1000 -2 0 0 0 0 67",
+               "pump"};
+  l.insert(l.end(), end.begin(), end.end());
+  return l;
+}
+
+class CadlinkDelivery : public ::testing::Test {
+ protected:
+  CadlinkDelivery() {
+    system.folder = "C:\\app";
+    desktop.profile["Main/ACADName"] = "cad";
+    desktop.profile["Main/CommandCaption"] = "Command";
+    desktop.profile["Main/MainCaption"] = "CAD";
+    desktop.profile["Main/TextCaption"] = "Text";
+    settings.DelayUnit = 5;
+    settings.CadCommand = kLoadCommand;
+  }
+  void addCad(platform::Rect commandRect = {100, 200, 301, 251}) {
+    desktop.addProcess(10, "cad.exe");
+    desktop.addThread(11, 10);
+    desktop.addWindow(1000, 11, "CAD - [plan.dwg]", {0, 0, 800, 600});
+    desktop.addChild(1002, 1000, "Command", commandRect);
+  }
+  void run() {
+    CadLink& link = delivery;
+    link.sendCommandToCad(settings);
+  }
+  // The lines that follow the first line equal to `first`, `count` of them.
+  Lines after(const std::string& first, std::size_t count) const {
+    Lines a = desktop.actions();
+    auto it = std::find(a.begin(), a.end(), first);
+    if (it == a.end()) return {};
+    auto end = static_cast<std::size_t>(a.end() - it) > count ? it + 1 + count : a.end();
+    return Lines(it + 1, end);
+  }
+  bool logged(const std::string& line) const {
+    return std::find(log.begin(), log.end(), line) != log.end();
+  }
+  std::string message(const std::string& first) const {
+    return first +
+           "変換したデータは、CADのコマンドラインに　(load "
+           "\"ENT_GOGO\")　と入力すると読み込めます。";
+  }
+
+  test::EventLog log;
+  test::FakeUi ui{log};
+  test::FakeSystem system{log};
+  test::FakeDesktop desktop{log};
+  test::Cp932CodePage codePage;
+  CommandDelivery delivery{desktop, ui, system, codePage};
+  RunSettings settings;
+};
+
+TEST_F(CadlinkDelivery, DeliversTheThreeTextsInOrderAndRestoresEverything) {
+  addCad();
+  run();
+  EXPECT_EQ(desktop.actions(), expectedDelivery(5, "100 200 301 251", "200 225"));
+  const Lines texts = {kEchoOffAnsi, kPromptAnsi, kLoadCommand};
+  EXPECT_EQ(desktop.clipboardTexts, texts);
+  EXPECT_EQ(desktop.clipboard, "");
+  EXPECT_EQ(desktop.clip, desktop.screen);
+  EXPECT_FALSE(desktop.windows[1000].topmost);
+  EXPECT_FALSE(desktop.windows[1000].iconic);
+  EXPECT_EQ(desktop.cursorX, 200);
+  EXPECT_EQ(desktop.cursorY, 225);
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(CadlinkDelivery, WaitsAreMultiplesOfTheDelayFormedIn32Bits) {
+  addCad();
+  const std::vector<int> factors = {5, 5, 5, 7, 7, 5, 5, 5, 5, 7, 7,
+                                    5, 5, 5, 5, 7, 7, 5, 5, 5, 5, 7};
+  for (int d : {5, 0, 4681, 32767, -3}) {
+    log.clear();
+    settings.DelayUnit = static_cast<std::int16_t>(d);
+    run();
+    std::vector<std::uint32_t> expected;
+    for (int k : factors) expected.push_back(static_cast<std::uint32_t>(std::max(0, d * k)));
+    EXPECT_EQ(desktop.sleeps(), expected) << "DelayUnit " << d;
+  }
+  settings.DelayUnit = 5;
+  log.clear();
+  run();
+  auto s = desktop.sleeps();
+  EXPECT_EQ(std::accumulate(s.begin(), s.end(), 0u), 620u);
+  settings.DelayUnit = 4681;
+  log.clear();
+  run();
+  s = desktop.sleeps();
+  EXPECT_EQ(std::accumulate(s.begin(), s.end(), 0u), 124u * 4681u);
+  EXPECT_EQ(*std::max_element(s.begin(), s.end()), 32767u);
+}
+
+TEST_F(CadlinkDelivery, RetriesWithAndWithoutPumpTurns) {
+  addCad();
+  desktop.fail("OpenIcon", 2);
+  desktop.fail("SetWindowPos", 1);
+  desktop.fail("ClipCursor", 1);
+  desktop.fail("SendInput", 2, 1);  // the V press is refused twice
+  run();
+  EXPECT_EQ(after("IsIconic 1000", 4),
+            Lines({"OpenIcon 1000", "OpenIcon 1000", "OpenIcon 1000", "GetWindowRect 1002"}));
+  EXPECT_EQ(after("GetWindowRect 1002", 4), Lines({"SetWindowPos 1000 -1 0 0 0 0 3", "pump",
+                                                   "SetWindowPos 1000 -1 0 0 0 0 3", "pump"}));
+  EXPECT_EQ(after("SetCursorPos 200 225", 5), Lines({"pump", "ClipCursor 100 200 301 251", "pump",
+                                                     "ClipCursor 100 200 301 251", "pump"}));
+  EXPECT_EQ(after("MapVirtualKeyA 86 0", 4),
+            Lines({key(86, 47, false), key(86, 47, false), key(86, 47, false), "Sleep 25"}));
+  EXPECT_EQ(desktop.clipboardTexts.size(), 3u);
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(CadlinkDelivery, AWindowThatStaysOpenIsBroughtToTheForeground) {
+  addCad();
+  desktop.minimiseWorks = false;
+  desktop.fail("SetForegroundWindow", 1);
+  run();
+  EXPECT_EQ(after("IsIconic 1000", 3),
+            Lines({"SetForegroundWindow 1000", "SetForegroundWindow 1000", "GetWindowRect 1002"}));
+  EXPECT_FALSE(logged("OpenIcon 1000"));
+}
+
+TEST_F(CadlinkDelivery, NoCadMovesNothingAndSaysHowToLoadTheData) {
+  desktop.addProcess(10, "notepad.exe");
+  run();
+  EXPECT_EQ(desktop.actions(),
+            Lines({"GetClipCursor", "message:" + message("CADが見つかりませんでした。")}));
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, platform::kAppTitle);
+  EXPECT_EQ(ui.messages[0].icon, platform::MessageIcon::Error);
+}
+
+TEST_F(CadlinkDelivery, ACadWithoutMainWindowOrCommandLineIsNotTouched) {
+  desktop.addProcess(10, "cad.exe");
+  desktop.addThread(11, 10);
+  desktop.addWindow(1000, 11, "Splash");
+  run();
+  EXPECT_EQ(desktop.actions().back(), "message:" + message("CADが見つかりませんでした。"));
+
+  log.clear();
+  desktop.windows[1000].caption = "CAD - [plan.dwg]";
+  run();
+  EXPECT_EQ(desktop.actions(),
+            Lines({"GetClipCursor",
+                   "message:" + message("CADのコマンドラインが見つかりませんでした。")}));
+}
+
+TEST_F(CadlinkDelivery, ACommandLineGoneBeforeTheClickStopsTheDelivery) {
+  addCad();
+  ui.onPump = [&] { desktop.windows.erase(1002); };
+  run();
+  EXPECT_EQ(desktop.actions().back(),
+            "message:" + message("CADのコマンドラインが見つかりませんでした。"));
+  EXPECT_FALSE(logged("SetWindowPos 1000 -1 0 0 0 0 3"));
+  EXPECT_FALSE(logged("mouse_event 2 0 0 0 0"));
+}
+
+TEST_F(CadlinkDelivery, ACallThatNeverSucceedsStopsAfterTheLimitAndRestores) {
+  addCad();
+  desktop.clip = {10, 20, 800, 600};
+  desktop.fail("SetCursorPos", -1);
+  const std::uint64_t start = desktop.now;
+  run();
+  EXPECT_LT(desktop.now - start, kRetryLimitMs + 200);
+  EXPECT_EQ(after("SetCursorPos 200 225", 1), Lines({"pump"}));
+  const Lines a = desktop.actions();
+  EXPECT_EQ(
+      Lines(a.end() - 4, a.end()),
+      Lines({"ClipCursor 10 20 800 600", "SetWindowPos 1000 -2 0 0 0 0 67", "pump",
+             "message:" + message("CADの画面を操作できないため、コマンドの送信を中止しました。")}));
+  EXPECT_FALSE(logged("mouse_event 2 0 0 0 0"));
+  EXPECT_FALSE(logged("OpenClipboard"));
+  EXPECT_FALSE(desktop.windows[1000].topmost);
+}
+
+TEST_F(CadlinkDelivery, ARestoreThatNeverSucceedsBeforeTheTopmostStepRestoresNothing) {
+  addCad();
+  desktop.fail("OpenIcon", -1);
+  run();
+  EXPECT_FALSE(logged("SetWindowPos 1000 -1 0 0 0 0 3"));
+  EXPECT_FALSE(logged("ClipCursor 0 0 1920 1080"));
+  EXPECT_EQ(ui.messages.size(), 1u);
+}
+
+TEST_F(CadlinkDelivery, AKeyboardThatStopsTakingInputLeavesNoKeyHeld) {
+  addCad();
+  desktop.fail("SendInput", -1, 1);  // Ctrl goes down, then nothing is taken
+  run();
+  const Lines a = desktop.actions();
+  const auto lastVPress = std::find(a.rbegin(), a.rend(), key(86, 47, false)).base();
+  EXPECT_EQ(
+      Lines(lastVPress, a.end()),
+      Lines({"MapVirtualKeyA 17 0", key(17, 29, true), "ClipCursor 0 0 1920 1080",
+             "SetWindowPos 1000 -2 0 0 0 0 67", "pump",
+             "message:" + message("CADの画面を操作できないため、コマンドの送信を中止しました。")}));
+}
+
+TEST_F(CadlinkDelivery, AClipboardHeldElsewhereIsWaitedForBrieflyThenReported) {
+  addCad();
+  desktop.fail("OpenClipboard", 2);
+  run();
+  EXPECT_EQ(after("mouse_event 4 0 0 0 0", 6),
+            Lines({"Sleep 25", "OpenClipboard", "Sleep 10", "OpenClipboard", "Sleep 10",
+                   "OpenClipboard"}));
+  EXPECT_EQ(desktop.clipboardTexts.size(), 3u);
+
+  log.clear();
+  desktop.clipboardHeldByOther = true;
+  run();
+  const Lines a = desktop.actions();
+  EXPECT_EQ(
+      a.back(),
+      "message:" + message("クリップボードを使用できないため、コマンドの送信を中止しました。"));
+  EXPECT_LE(std::count(a.begin(), a.end(), "Sleep 10"), 100);
+  EXPECT_FALSE(logged("MapVirtualKeyA 17 0"));
+  EXPECT_EQ(desktop.clip, desktop.screen);
+}
+
+TEST_F(CadlinkDelivery, AFailedConfinementQueryFreesThePointerAtTheEnd) {
+  addCad();
+  desktop.fail("GetClipCursor", 1);
+  run();
+  const Lines a = desktop.actions();
+  EXPECT_EQ(a[a.size() - 3], "ClipCursor null");
+  EXPECT_EQ(desktop.clip, desktop.screen);
+}
+
+TEST_F(CadlinkDelivery, ClicksTheMiddleRoundedDownOnScreensLeftOfThePrimary) {
+  addCad({-301, -251, -100, -200});
+  run();
+  EXPECT_TRUE(logged("SetCursorPos -201 -226"));
+}
+
+TEST_F(CadlinkDelivery, TargetsTheLastInstanceFound) {
+  addCad();
+  desktop.addProcess(20, "cad.exe");
+  desktop.addThread(21, 20);
+  desktop.addWindow(2000, 21, "CAD - [b.dwg]");
+  desktop.addChild(2002, 2000, "Command", {0, 0, 10, 10});
+  run();
+  EXPECT_TRUE(logged("CloseWindow 2000"));
+  EXPECT_TRUE(logged("GetWindowRect 2002"));
+  EXPECT_FALSE(logged("CloseWindow 1000"));
+}
+
+}  // namespace
+}  // namespace harlowe::cadlink
