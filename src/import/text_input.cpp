@@ -1,6 +1,7 @@
 #include "import/text_input.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -35,11 +36,15 @@ void dropBlanks(std::string_view& rest, std::size_t most) {
   rest.remove_prefix(i);
 }
 
+constexpr auto kCoordinateCharacters = [] {
+  std::array<bool, 256> table{};
+  for (char c : std::string_view("0123456789+-.Ee")) table[static_cast<unsigned char>(c)] = true;
+  return table;
+}();
+
 bool coordinateCharacters(std::string_view t) {
-  for (char c : t) {
-    if (!((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'E' || c == 'e'))
-      return false;
-  }
+  for (char c : t)
+    if (!kCoordinateCharacters[static_cast<unsigned char>(c)]) return false;
   return true;
 }
 
@@ -185,7 +190,8 @@ bool ParsePointLenient(std::string_view line, ParsedPoint& out) {
   return true;
 }
 
-bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::string& out) {
+bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::string& scratch,
+                         std::string_view& result) {
   if (drawUnit == "mm") {
     const auto value = text::parseNumber(text);
     if (!value) return false;
@@ -194,11 +200,19 @@ bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::
     // float × 1000 is exact in double; rounding it once gives the single-precision product.
     const auto scaled = text::toFloat32(static_cast<double>(*single) * 1000.0);
     if (!scaled) return false;
-    out = text::floatText(*scaled);
+    scratch = text::floatText(*scaled);
+    result = scratch;
   } else {
-    out.assign(text);
+    result = text;
   }
-  return coordinateCharacters(out);
+  return coordinateCharacters(result);
+}
+
+bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::string& out) {
+  std::string_view result;
+  if (!ScaleCoordinateText(text, drawUnit, out, result)) return false;
+  if (result.data() != out.data()) out.assign(result);
+  return true;
 }
 
 }  // namespace harlowe

@@ -73,5 +73,8 @@ bool ParsePointLenient(std::string_view line, ParsedPoint& out);
 // unchanged. In every unit the result may hold only digits, "+", "-", "." and "E"/"e" (an
 // empty text passes outside "mm"), so no input can change the structure of the script.
 bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::string& out);
+// The same without a copy outside "mm": result is the text itself, or the scaled text in scratch.
+bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::string& scratch,
+                         std::string_view& result);
 
 }  // namespace harlowe

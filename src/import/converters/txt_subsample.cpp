@@ -41,13 +41,13 @@ class SubSampleSource : public PointSource {
     // With n of 0 or less no line is read, and the empty text does not parse.
     ParsedPoint parsed;
     if (!ParsePointStrict(line, 6, parsed)) return PointStatus::Failed;
-    if (!ScaleCoordinateText(parsed.x, s_.DrawUnit, x_) ||
-        !ScaleCoordinateText(parsed.y, s_.DrawUnit, y_) ||
-        !ScaleCoordinateText(parsed.z, s_.DrawUnit, z_) ||
+    if (!ScaleCoordinateText(parsed.x, s_.DrawUnit, x_, point.x) ||
+        !ScaleCoordinateText(parsed.y, s_.DrawUnit, y_, point.y) ||
+        !ScaleCoordinateText(parsed.z, s_.DrawUnit, z_, point.z) ||
         !PackTrueColorFields(parsed.r, parsed.g, parsed.b, colour_)) {
       return PointStatus::Failed;
     }
-    point = {x_, y_, z_, colour_};
+    point.colour = colour_;
     return PointStatus::Ok;
   }
 
