@@ -30,6 +30,17 @@ constexpr const char* kFlushMessage =
 constexpr const char* kRecordStart = "'(((0 . \"POINT\")(10 ";
 constexpr const char* kCloseFunction = "))(princ))";
 
+// A text inside an AutoLISP string: besides the escaping of "\" and the double quote, a line
+// break stays inside its line as an escape, since the loader cuts the script at line ends.
+std::string lispString(std::string_view utf8) {
+  std::string t = text::lispEscape(utf8);
+  if (t.find_first_of("\r\n") != std::string::npos) {
+    t = text::replaceAll(t, "\r", "\\r");
+    t = text::replaceAll(t, "\n", "\\n");
+  }
+  return t;
+}
+
 }  // namespace
 
 PointScriptLayout layoutFor(ConverterId converter) {
@@ -59,7 +70,7 @@ void PointScriptWriter::textLine(std::string_view utf8Text) {
 void PointScriptWriter::writeHead(std::string_view targetLayer) {
   // The layer goes inside AutoLISP strings: a backslash or a double quote in it must not end
   // the string early.
-  const std::string layer = text::lispEscape(targetLayer);
+  const std::string layer = lispString(targetLayer);
   for (const char* l : kHeadStart) line(l);
   textLine("(if (tblsearch \"LAYER\" \"" + layer + "\")");
   line("(progn");
@@ -160,7 +171,7 @@ void PointScriptWriter::writeEnd(RunSettings& s) {
 
   line("(princ)");
   // Characters first, then the code page: a Shift-JIS trail byte 0x5C is no backslash.
-  textLine("(princ \"" + text::lispEscape(text::replaceAll(s.InputPath, "\\", "/")) + "\")");
+  textLine("(princ \"" + lispString(text::replaceAll(s.InputPath, "\\", "/")) + "\")");
   textLine("(princ \"\\n作画終了。\")");
   line("(ENDD)");
 }

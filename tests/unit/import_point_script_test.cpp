@@ -280,6 +280,12 @@ TEST(PointScript, LayerAndPathCannotBreakOutOfTheirStrings) {
                           tail("C:/データ/表/say \\\"hi\\\".txt")));
   // 表 is 0x95 0x5C in CP932: its trail byte is written as it is, not doubled.
   EXPECT_NE(r.file.find("/\x95\x5c/say"), std::string::npos);
+
+  // A line break in the layer stays an escape inside its line.
+  ListSource none(0);
+  const Written broken = writeScript(none, settings("a\r\n(defun x()", "m", 0));
+  EXPECT_NE(broken.file.find("(if (tblsearch \"LAYER\" \"a\\r\\n(defun x()\")\r\n"),
+            std::string::npos);
 }
 
 TEST(PointScript, OpenFailsInAMissingFolder) {
