@@ -19,6 +19,66 @@ Value fQuote(Interpreter&, const Value& args) {
   return car(args);
 }
 
+Value fAppend(Interpreter&, Args a);
+
+// (setq S (append S more...)): the scripts grow their lists this way, batch line by batch line.
+// Copying S every time would make a list of n batches cost n^2 cell copies; instead, when no one
+// but S can see the cells of S's list, the new cells are linked onto its end. The lists after
+// S are copied, never shared, so S's cells stay private to it. Returns false (having evaluated
+// nothing) when the form is not of this shape.
+bool appendInPlace(Interpreter& in, SymObj* target, const Value& valueForm, Value& result) {
+  if (valueForm.kind() != Kind::Cons || car(valueForm).kind() != Kind::Sym) return false;
+  const Value& fn = sym(car(valueForm))->value;
+  if (fn.kind() != Kind::Subr || static_cast<SubrObj*>(fn.obj())->fn != fAppend) return false;
+  const Value& args = cdr(valueForm);
+  if (args.kind() != Kind::Cons || car(args).kind() != Kind::Sym || sym(car(args)) != target) {
+    return false;
+  }
+  Value first = target->value;
+  std::vector<Value> rest;
+  for (const Value* p = &cdr(args); p->kind() == Kind::Cons; p = &cdr(*p)) {
+    rest.push_back(in.eval(car(*p)));
+  }
+  bool isPrivate = first.kind() == Kind::Cons && target->value.obj() == first.obj() &&
+                   first.obj()->refs == 2;  // the symbol and `first`
+  ConsObj* last = nullptr;
+  if (isPrivate) {
+    last = static_cast<ConsObj*>(first.obj());
+    while (last->cdr.kind() == Kind::Cons) {
+      if (last->cdr.obj()->refs != 1) {
+        isPrivate = false;
+        break;
+      }
+      last = static_cast<ConsObj*>(last->cdr.obj());
+    }
+    if (isPrivate && !last->cdr.isNil()) isPrivate = false;  // a dotted end cannot grow
+  }
+  if (!isPrivate && !first.isNil()) {
+    // Shared or not a list: the ordinary append, with its checks and errors.
+    std::vector<Value> all;
+    all.push_back(first);
+    for (Value& v : rest) all.push_back(std::move(v));
+    result = fAppend(in, all);
+    target->value = result;
+    return true;
+  }
+  for (const Value& list : rest) {
+    if (!list.isList()) badArgument("listp", list);
+  }
+  ListBuilder tail;
+  for (const Value& list : rest) {
+    for (const Value* p = &list; p->kind() == Kind::Cons; p = &cdr(*p)) tail.add(car(*p));
+  }
+  Value added = tail.take();
+  if (first.isNil()) {
+    target->value = std::move(added);
+  } else if (!added.isNil()) {
+    last->cdr = std::move(added);
+  }
+  result = target->value;
+  return true;
+}
+
 Value fSetq(Interpreter& in, const Value& args) {
   Value result;
   const Value* p = &args;
@@ -29,8 +89,10 @@ Value fSetq(Interpreter& in, const Value& args) {
     }
     const Value& rest = cdr(*p);
     if (rest.kind() != Kind::Cons) throw LispError("too few arguments");
-    result = in.eval(car(rest));
-    sym(target)->value = result;
+    if (!appendInPlace(in, sym(target), car(rest), result)) {
+      result = in.eval(car(rest));
+      sym(target)->value = result;
+    }
     p = &cdr(rest);
   }
   return result;
@@ -46,7 +108,10 @@ Value fIf(Interpreter& in, const Value& args) {
 
 Value fProgn(Interpreter& in, const Value& args) {
   Value result;
-  for (const Value* p = &args; p->kind() == Kind::Cons; p = &cdr(*p)) result = in.eval(car(*p));
+  for (const Value* p = &args; p->kind() == Kind::Cons; p = &cdr(*p)) {
+    result = Value();  // let go of the last value first: see appendInPlace
+    result = in.eval(car(*p));
+  }
   return result;
 }
 
@@ -100,7 +165,10 @@ Value fForeach(Interpreter& in, const Value& args) {
   Value result;
   for (const Value* p = &list; p->kind() == Kind::Cons; p = &cdr(*p)) {
     s->value = car(*p);
-    for (const Value* b = &body; b->kind() == Kind::Cons; b = &cdr(*b)) result = in.eval(car(*b));
+    for (const Value* b = &body; b->kind() == Kind::Cons; b = &cdr(*b)) {
+      result = Value();
+      result = in.eval(car(*b));
+    }
   }
   return result;
 }

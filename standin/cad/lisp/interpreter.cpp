@@ -148,7 +148,12 @@ Value Interpreter::callFunc(FuncObj* f, Args args) {
   for (std::size_t i = 0; i < args.size(); ++i) b.bind(f->params[i], args[i]);
   for (SymObj* l : f->locals) b.bind(l, Value());
   Value result;
-  for (const Value* p = &f->body; p->kind() == Kind::Cons; p = &cdr(*p)) result = eval(car(*p));
+  for (const Value* p = &f->body; p->kind() == Kind::Cons; p = &cdr(*p)) {
+    // The value of the form before is dropped first, so that a list it returned is held by its
+    // variable alone and can grow in place.
+    result = Value();
+    result = eval(car(*p));
+  }
   return result;
 }
 
@@ -161,6 +166,7 @@ Value Interpreter::evalText(std::string_view utf8) {
       case ReadStatus::End:
         return result;
       case ReadStatus::Form:
+        result = Value();
         result = eval(form);
         break;
       case ReadStatus::Incomplete:
