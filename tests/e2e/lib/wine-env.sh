@@ -1,0 +1,300 @@
+# shellcheck shell=bash
+# Shared set-up of every Wine scenario: source this file, then call wine_env_init.
+#
+#   source "$(dirname "$0")/lib/wine-env.sh"
+#   wine_env_init            # prefix, Japanese locale, private Xvfb, cleanup trap, code-page check
+#
+# Input: HARLOWE_WIN_BUILD_DIR, the MinGW build folder (harlowe.exe, standin_cad.exe,
+# dialog_driver.exe); CTest passes it. HARLOWE_SOURCE_DIR is optional (defaults to this checkout).
+# Optional: E2E_KEEP=1 keeps the scratch folder; E2E_DISPLAY=:N uses that X display instead of
+# starting Xvfb (for watching a run; cleanup then leaves the display alone).
+#
+# After wine_env_init these are set:
+#   WINEPREFIX      $HARLOWE_WIN_BUILD_DIR/wine/prefix, created once (wineboot -i), shared by all
+#                   scenarios of the build folder; a scenario holds an exclusive lock on it while it
+#                   runs, so two scenarios of one build folder never share the wineserver.
+#   DISPLAY         the scenario's own Xvfb display (no window manager).
+#   E2E_WORK        a fresh scratch folder, removed at exit unless E2E_KEEP=1.
+#   E2E_ARTIFACTS   $HARLOWE_WIN_BUILD_DIR/e2e-artifacts/<scenario>: screenshots, kept.
+#   E2E_EXE_DIR     folder of the Windows programs; E2E_DRIVER the dialog driver.
+#
+# Functions (stable; other scenarios rely on them):
+#   wine_cmd ARGS...          Run a command in the Wine environment (Japanese locale), e.g.
+#                             wine_cmd "$WINE_BIN" reg add ...; bounded by E2E_CMD_TIMEOUT (60 s).
+#   win_run SECS EXE [ARGS]   Run a Windows program to its end, at most SECS seconds; returns its
+#                             exit code (124 when it was stopped at the time limit).
+#   win_start EXE [ARGS]      Start a Windows program in the background (limit E2E_START_LIMIT,
+#                             600 s); its pid is in WIN_PID; it is killed at cleanup.
+#   win_wait PID SECS         Wait at most SECS seconds for a started program; returns its exit
+#                             code, or 124 after killing it when the time ran out.
+#   win_alive PID             True while a started program runs.
+#   drv COMMAND [ARGS]        Run the dialog driver (see the top of tests/e2e/driver/); its stdout
+#                             is UTF-8, errors go to stderr, non-zero exit when something failed.
+#   to_winpath PATH           Print the Windows path under which Wine sees a Linux path.
+#   make_program_folder [EXE...]
+#                             Create a fresh folder "$E2E_WORK/<n>/テスト フォルダ/プログラム" holding
+#                             harlowe.exe (or the given programs of E2E_EXE_DIR); prints its path.
+#   screenshot NAME [TITLE]   Save a PNG of the screen (or of the top-level window whose caption is
+#                             TITLE) as $E2E_ARTIFACTS/NAME.png; prints the path.
+#   e2e_fail MESSAGE          Print the message, the visible windows and a screenshot; exit 1.
+#   e2e_note MESSAGE          Print a progress line to stderr.
+#   write_ansi FILE TEXT      Write TEXT (UTF-8 in the script) to FILE in CP932, "\n" becoming CR LF.
+#   read_ansi FILE            Print a CP932 file as UTF-8, CR LF becoming "\n".
+
+WINE_BIN=/usr/lib/wine/wine64
+WINESERVER_BIN=/usr/lib/wine/wineserver
+: "${E2E_CMD_TIMEOUT:=60}"
+: "${E2E_START_LIMIT:=600}"
+
+E2E_PIDS=()
+E2E_XVFB_PID=""
+E2E_CLEANED=0
+
+e2e_note() { printf '[%s] %s\n' "$(date +%H:%M:%S)" "$*" >&2; }
+
+# Everything Wine runs gets the Japanese locale, a time limit and no copy of the prefix lock.
+# The locale goes into Wine's environment only: the calling bash has no such locale installed.
+wine_cmd() {
+  env LC_ALL=ja_JP.UTF-8 LOCPATH="$E2E_LOCALE_DIR" WINEPREFIX="$WINEPREFIX" WINEDEBUG=-all \
+    DISPLAY="$DISPLAY" timeout -k 5 "$E2E_CMD_TIMEOUT" "$@" 9>&-
+}
+
+_e2e_die() {
+  echo "e2e: $*" >&2
+  exit 1
+}
+
+_e2e_kill_tree() {
+  local pid=$1
+  kill -0 "$pid" 2>/dev/null || return 0
+  kill -TERM "$pid" 2>/dev/null || true
+  for _ in 1 2 3 4 5 6 7 8 9 10; do
+    kill -0 "$pid" 2>/dev/null || return 0
+    sleep 0.2
+  done
+  kill -KILL "$pid" 2>/dev/null || true
+  return 0
+}
+
+_e2e_cleanup() {
+  ((E2E_CLEANED)) && return 0
+  E2E_CLEANED=1
+  set +e
+  local pid
+  for pid in "${E2E_PIDS[@]}"; do _e2e_kill_tree "$pid"; done
+  if [[ -n "${WINEPREFIX:-}" && -d "$WINEPREFIX" ]]; then
+    WINEPREFIX="$WINEPREFIX" timeout 15 "$WINESERVER_BIN" -k 9>&- 2>/dev/null
+    WINEPREFIX="$WINEPREFIX" timeout 15 "$WINESERVER_BIN" -w 9>&- 2>/dev/null
+  fi
+  for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+  if [[ -n "$E2E_XVFB_PID" ]]; then
+    _e2e_kill_tree "$E2E_XVFB_PID"
+    wait "$E2E_XVFB_PID" 2>/dev/null
+  fi
+  if [[ -n "${E2E_WORK:-}" && -d "$E2E_WORK" && "${E2E_KEEP:-0}" != 1 ]]; then
+    rm -rf "$E2E_WORK"
+  elif [[ -n "${E2E_WORK:-}" ]]; then
+    echo "e2e: scratch folder kept: $E2E_WORK" >&2
+  fi
+  exec 9>&-
+  return 0
+}
+
+# Creates the prefix once. Runs under the prefix lock, so concurrent scenarios wait for it.
+_e2e_make_prefix() {
+  [[ -f "$WINEPREFIX/.harlowe-ready" ]] && return 0
+  e2e_note "creating Wine prefix $WINEPREFIX"
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  # No display: wineboot then shows nothing. mscoree/mshtml off: no installer prompts.
+  env -u DISPLAY LC_ALL=ja_JP.UTF-8 LOCPATH="$E2E_LOCALE_DIR" WINEPREFIX="$WINEPREFIX" \
+    WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" \
+    timeout -k 5 180 "$WINE_BIN" wineboot -i >/dev/null 2>&1 9>&- ||
+    _e2e_die "wineboot -i failed for $WINEPREFIX"
+  # Without a window manager an unmanaged X11 driver avoids a 2 s stall whenever a visible
+  # top-level window is hidden or destroyed.
+  env -u DISPLAY LC_ALL=ja_JP.UTF-8 LOCPATH="$E2E_LOCALE_DIR" WINEPREFIX="$WINEPREFIX" \
+    WINEDEBUG=-all timeout -k 5 60 "$WINE_BIN" reg add 'HKCU\Software\Wine\X11 Driver' \
+    /v Managed /d N /f >/dev/null 2>&1 9>&- || _e2e_die "could not set Managed=N in $WINEPREFIX"
+  WINEPREFIX="$WINEPREFIX" timeout 60 "$WINESERVER_BIN" -w 9>&- || true
+  touch "$WINEPREFIX/.harlowe-ready"
+}
+
+_e2e_make_locale() {
+  [[ -f "$E2E_LOCALE_DIR/ja_JP.UTF-8/LC_CTYPE" ]] && return 0
+  mkdir -p "$E2E_LOCALE_DIR"
+  command -v localedef >/dev/null || _e2e_die "localedef is missing (Debian package locales)"
+  localedef -i ja_JP -f UTF-8 "$E2E_LOCALE_DIR/ja_JP.UTF-8" >/dev/null 2>&1 ||
+    [[ -f "$E2E_LOCALE_DIR/ja_JP.UTF-8/LC_CTYPE" ]] ||
+    _e2e_die "localedef -i ja_JP -f UTF-8 failed"
+}
+
+_e2e_start_xvfb() {
+  if [[ -n "${E2E_DISPLAY:-}" ]]; then
+    export DISPLAY="$E2E_DISPLAY"
+    return 0
+  fi
+  command -v Xvfb >/dev/null || _e2e_die "Xvfb is missing (Debian package xvfb)"
+  local dfile="$E2E_WORK/.xvfb-display"
+  : >"$dfile"
+  # -displayfd lets Xvfb pick a free display number and report it when it is ready.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dfile" 9>&- >/dev/null 2>&1 &
+  E2E_XVFB_PID=$!
+  local n
+  for _ in $(seq 1 100); do
+    n=$(tr -dc 0-9 <"$dfile")
+    [[ -n "$n" ]] && break
+    kill -0 "$E2E_XVFB_PID" 2>/dev/null || _e2e_die "Xvfb did not start"
+    sleep 0.1
+  done
+  [[ -n "$n" ]] || _e2e_die "Xvfb reported no display within 10 s"
+  export DISPLAY=":$n"
+}
+
+wine_env_init() {
+  [[ -n "${HARLOWE_WIN_BUILD_DIR:-}" ]] || _e2e_die "HARLOWE_WIN_BUILD_DIR is not set"
+  HARLOWE_WIN_BUILD_DIR=$(cd "$HARLOWE_WIN_BUILD_DIR" && pwd) || _e2e_die "no build folder"
+  : "${HARLOWE_SOURCE_DIR:=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)}"
+  export HARLOWE_WIN_BUILD_DIR HARLOWE_SOURCE_DIR
+  [[ -x "$WINE_BIN" ]] || _e2e_die "$WINE_BIN is missing (Debian package wine64)"
+
+  E2E_EXE_DIR="$HARLOWE_WIN_BUILD_DIR"
+  E2E_DRIVER=$(find "$HARLOWE_WIN_BUILD_DIR/tests/e2e" -name dialog_driver.exe -print -quit 2>/dev/null)
+  [[ -n "$E2E_DRIVER" ]] || _e2e_die "dialog_driver.exe is not built in $HARLOWE_WIN_BUILD_DIR"
+
+  local scenario
+  scenario=$(basename "$0" .sh)
+  scenario=${scenario%.test}
+  export WINEPREFIX="$HARLOWE_WIN_BUILD_DIR/wine/prefix"
+  E2E_LOCALE_DIR="$HARLOWE_WIN_BUILD_DIR/wine/locale"
+  E2E_ARTIFACTS="$HARLOWE_WIN_BUILD_DIR/e2e-artifacts/$scenario"
+  mkdir -p "$E2E_ARTIFACTS" "$HARLOWE_WIN_BUILD_DIR/wine"
+
+  trap _e2e_cleanup EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+
+  # One scenario at a time per prefix: the cleanup's wineserver -k would end the others' programs.
+  exec 9>"$HARLOWE_WIN_BUILD_DIR/wine/prefix.lock"
+  flock -w 1800 9 || _e2e_die "the Wine prefix stayed locked by another scenario"
+
+  E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/harlowe-e2e.XXXXXX")
+  _e2e_make_locale
+  _e2e_make_prefix
+  # A wineserver left over from an interrupted run may still be bound to a dead display.
+  WINEPREFIX="$WINEPREFIX" timeout 15 "$WINESERVER_BIN" -k 9>&- 2>/dev/null || true
+  WINEPREFIX="$WINEPREFIX" timeout 15 "$WINESERVER_BIN" -w 9>&- 2>/dev/null || true
+  _e2e_start_xvfb
+  # Keep the wineserver up between the short driver calls of the scenario. The first Wine
+  # program of a session starts Wine's background processes (services, the desktop), which keep
+  # the standard output they inherit open: start them here with none, so that a later $(drv ...)
+  # sees the end of its output.
+  WINEPREFIX="$WINEPREFIX" "$WINESERVER_BIN" -p </dev/null >/dev/null 2>&1 9>&- || true
+  drv list </dev/null >/dev/null 2>&1 || true
+  e2e_check_acp
+}
+
+# Wine must run with the Japanese ANSI code page, or every text file and message differs.
+e2e_check_acp() {
+  local acp
+  drv acp </dev/null >"$E2E_WORK/.acp" 2>&1 ||
+    _e2e_die "the dialog driver did not run under Wine: $(cat "$E2E_WORK/.acp")"
+  acp=$(tr -d '\r\n' <"$E2E_WORK/.acp")
+  [[ "$acp" == 932 ]] ||
+    _e2e_die "Wine's ANSI code page is '$acp', not 932 (LC_ALL=ja_JP.UTF-8 with LOCPATH=$E2E_LOCALE_DIR)"
+}
+
+win_run() {
+  local secs=$1
+  shift
+  env LC_ALL=ja_JP.UTF-8 LOCPATH="$E2E_LOCALE_DIR" WINEPREFIX="$WINEPREFIX" WINEDEBUG=-all \
+    DISPLAY="$DISPLAY" timeout -k 5 "$secs" "$WINE_BIN" "$@" 9>&-
+}
+
+win_start() {
+  env LC_ALL=ja_JP.UTF-8 LOCPATH="$E2E_LOCALE_DIR" WINEPREFIX="$WINEPREFIX" WINEDEBUG=-all \
+    DISPLAY="$DISPLAY" timeout -k 5 "$E2E_START_LIMIT" "$WINE_BIN" "$@" 9>&- &
+  WIN_PID=$!
+  E2E_PIDS+=("$WIN_PID")
+}
+
+win_alive() { kill -0 "$1" 2>/dev/null; }
+
+win_wait() {
+  local pid=$1 secs=$2 end
+  end=$((SECONDS + secs))
+  while win_alive "$pid" && ((SECONDS < end)); do sleep 0.1; done
+  if win_alive "$pid"; then
+    _e2e_kill_tree "$pid"
+    wait "$pid" 2>/dev/null
+    return 124
+  fi
+  local rc=0
+  wait "$pid" 2>/dev/null || rc=$?
+  return "$rc"
+}
+
+drv() {
+  env LC_ALL=ja_JP.UTF-8 LOCPATH="$E2E_LOCALE_DIR" WINEPREFIX="$WINEPREFIX" WINEDEBUG=-all \
+    DISPLAY="$DISPLAY" timeout -k 5 "${E2E_DRV_TIMEOUT:-90}" "$WINE_BIN" "$E2E_DRIVER" "$@" 9>&-
+}
+
+to_winpath() {
+  local p out
+  p=$(realpath -m "$1")
+  # winepath prints in the Unix locale, which wine_cmd sets to UTF-8.
+  out=$(wine_cmd "$WINE_BIN" winepath -w "$p" 2>/dev/null | tr -d '\r')
+  [[ "$out" == [A-Za-z]:\\* ]] || _e2e_die "winepath gave '$out' for $p"
+  printf '%s\n' "$out"
+}
+
+_E2E_FOLDERS=0
+make_program_folder() {
+  local exes=("$@") dir exe
+  ((${#exes[@]})) || exes=(harlowe.exe)
+  _E2E_FOLDERS=$((_E2E_FOLDERS + 1))
+  dir="$E2E_WORK/$_E2E_FOLDERS/テスト フォルダ/プログラム"
+  mkdir -p "$dir"
+  for exe in "${exes[@]}"; do
+    local src
+    src=$(find "$E2E_EXE_DIR" -name "$exe" -not -path '*/CMakeFiles/*' -print -quit)
+    [[ -n "$src" ]] || _e2e_die "$exe is not built in $E2E_EXE_DIR"
+    cp "$src" "$dir/"
+  done
+  printf '%s\n' "$dir"
+}
+
+screenshot() {
+  local name=$1 title=${2:-} out="$E2E_ARTIFACTS/$1.png" target=root
+  if [[ -n "$title" ]] && command -v xdotool >/dev/null; then
+    target=$(DISPLAY="$DISPLAY" timeout 10 xdotool search --onlyvisible --name "^${title}\$" \
+      2>/dev/null | head -n1)
+    [[ -n "$target" ]] || target=root
+  fi
+  if DISPLAY="$DISPLAY" timeout 20 import -window "$target" "png:$out" 9>&- 2>/dev/null; then
+    printf '%s\n' "$out"
+  else
+    echo "e2e: screenshot $name failed" >&2
+    return 1
+  fi
+}
+
+e2e_fail() {
+  echo "FAIL: $*" >&2
+  if [[ -n "${DISPLAY:-}" ]]; then
+    echo "visible windows:" >&2
+    E2E_DRV_TIMEOUT=20 drv list >&2 2>&1 || true
+    local shot
+    shot=$(screenshot "failure-$(date +%H%M%S)") && echo "screenshot: $shot" >&2
+  fi
+  exit 1
+}
+
+write_ansi() {
+  local file=$1 text=$2
+  printf '%s' "${text//$'\n'/$'\r\n'}" | iconv -f UTF-8 -t CP932 >"$file"
+}
+
+read_ansi() {
+  iconv -f CP932 -t UTF-8 <"$1" | sed 's/\r$//'
+}
