@@ -223,9 +223,10 @@ void App::PaintView(HDC dc, const RECT& area) {
   auto* px = static_cast<std::uint32_t*>(bits);
   std::fill(px, px + static_cast<std::size_t>(w) * h, kViewBack);
 
-  // A top view of the world: the view's centre in the middle, its height filling the area.
+  // A top view of the world: the view's centre in the middle, its height filling the area but
+  // for a thin margin, so that the outermost points of a zoom to the extents stay whole.
   const lisp::View& v = drawing_.view;
-  const double scale = v.height > 0 ? h / v.height : 1.0;
+  const double scale = v.height > 0 ? h / (v.height * 1.04) : 1.0;
   const auto& entities = drawing_.entities();
   const int dot = entities.size() > 200000 ? 1 : entities.size() > 20000 ? 2 : 3;
   for (const lisp::Entity& e : entities) {
