@@ -16,6 +16,9 @@ std::filesystem::path toFsPath(const std::string& utf8Path);
 std::int64_t fileLength(const std::string& utf8Path);
 bool fileExists(const std::string& utf8Path);
 bool removeFile(const std::string& utf8Path);  // true when gone afterwards
+// Removes every file of a folder whose name starts with prefix (ASCII letters compared without
+// regard to case, as Windows matches names). Returns the number removed.
+int removeMatchingPrefix(const std::string& utf8Folder, std::string_view prefix);
 
 // Buffered sequential writer. Writes bytes as given; writeLine appends CR LF.
 class OutputFile {

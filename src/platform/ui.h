@@ -50,7 +50,7 @@ class ProgressWindow {
   virtual void drawBar(double fraction) = 0;
   virtual void setPercentText(const std::string& text) = 0;  // Label2
   virtual void repaint() = 0;                                // paint now
-  virtual void unload() = 0;  // close and discard bar and texts
+  virtual void unload() = 0;                                 // close and discard bar and texts
 };
 
 }  // namespace harlowe::platform
