@@ -1,8 +1,11 @@
 // Entry point of harlowe.exe: wires the Windows implementations into the start procedure.
 #include <windows.h>
 
+#include "cadlink/command_delivery.h"
+#include "import/converters/converter_set.h"
 #include "import/run_import.h"
 #include "win32/win_codepage.h"
+#include "win32/win_desktop.h"
 #include "win32/win_platform.h"
 
 namespace {
@@ -28,24 +31,6 @@ class NoOptionForms : public OptionForms {
   void showForm4(RunSettings&) override {}
 };
 
-class UnavailableConverters : public Converters {
- public:
-  explicit UnavailableConverters(platform::Ui& ui) : ui_(ui) {}
-  bool run(ConverterId, RunSettings&) override {
-    ui_.messageBox("この変換方法はこのバージョンでは利用できません。", platform::kAppTitle,
-                   platform::MessageIcon::Error);
-    return false;
-  }
-
- private:
-  platform::Ui& ui_;
-};
-
-class NoCadLink : public CadLink {
- public:
-  void sendCommandToCad(RunSettings&) override {}
-};
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -55,11 +40,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   static win32::WinCodePage codePage;
   static NoProgressWindow progress;
   static NoOptionForms forms;
-  static UnavailableConverters converters(ui);
-  static NoCadLink cadLink;
+  static win32::WinDesktop desktop;
   static RunSettings settings;
 
-  Platform platform{ui, system, fileDialog, progress, codePage};
+  static Platform platform{ui, system, fileDialog, progress, codePage};
+  static ConverterSet converters(platform);
+  static cadlink::CommandDelivery cadLink(desktop, ui, system, codePage);
   RunSteps steps{forms, converters, cadLink};
   RunImport(settings, platform, steps);
 }
