@@ -246,7 +246,8 @@ void App::PaintView(HDC dc, const RECT& area) {
   HDC mem = CreateCompatibleDC(dc);
   HGDIOBJ oldBmp = SelectObject(mem, bmp);
   HGDIOBJ oldFont = SelectObject(mem, font_);
-  SetBkMode(mem, TRANSPARENT);
+  SetBkMode(mem, OPAQUE);  // readable over the points
+  SetBkColor(mem, RGB(0x21, 0x28, 0x30));
   SetTextColor(mem, RGB(220, 220, 220));
   const std::wstring status = L"点の数: " + std::to_wstring(entities.size()) + L"　現在の画層: " +
                               Widen(drawing_.layers()[drawing_.currentLayer()].name);

@@ -196,6 +196,15 @@ TEST_F(Pipeline, FrozenJapaneseLayerIsThawedAndTheZoomRunsWhenAsked) {
   expectUserStateRestored();
 }
 
+TEST_F(Pipeline, NoPointsStillRestoresTheUserState) {
+  writeScripts(0, "Points", "m", 1);
+  deliver();
+  EXPECT_EQ(drawing.entities().size(), 0u);
+  EXPECT_EQ(session->state().errors, 0);
+  EXPECT_EQ(drawing.useri1, 1);
+  expectUserStateRestored();
+}
+
 TEST_F(Pipeline, ABadPointLineDrawsOnlyTheFlushedGroups) {
   // The failure in the second group: its functions are defined but never called.
   writeScripts(20000, "Points", "mm", 0, 13000);
