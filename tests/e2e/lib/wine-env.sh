@@ -31,11 +31,13 @@
 #   drv COMMAND [ARGS]        Run the dialog driver (see the top of tests/e2e/driver/); its stdout
 #                             is UTF-8, errors go to stderr, non-zero exit when something failed.
 #   to_winpath PATH           Print the Windows path under which Wine sees a Linux path.
+#   win_exe NAME              Print the path of a built program (harlowe.exe, standin_cad.exe).
 #   make_program_folder [EXE...]
 #                             Create a fresh folder "$E2E_WORK/<n>/テスト フォルダ/プログラム" holding
 #                             harlowe.exe (or the given programs of E2E_EXE_DIR); prints its path.
 #   screenshot NAME [TITLE]   Save a PNG of the screen (or of the top-level window whose caption is
-#                             TITLE) as $E2E_ARTIFACTS/NAME.png; prints the path.
+#                             TITLE) as $E2E_ARTIFACTS/NAME.png, after E2E_SHOT_DELAY (0.5 s) for
+#                             the painting to finish; prints the path.
 #   e2e_fail MESSAGE          Print the message, the visible windows and a screenshot; exit 1.
 #   e2e_note MESSAGE          Print a progress line to stderr.
 #   write_ansi FILE TEXT      Write TEXT (UTF-8 in the script) to FILE in CP932, "\n" becoming CR LF.
@@ -159,8 +161,7 @@ wine_env_init() {
   [[ -x "$WINE_BIN" ]] || _e2e_die "$WINE_BIN is missing (Debian package wine64)"
 
   E2E_EXE_DIR="$HARLOWE_WIN_BUILD_DIR"
-  E2E_DRIVER=$(find "$HARLOWE_WIN_BUILD_DIR/tests/e2e" -name dialog_driver.exe -print -quit 2>/dev/null)
-  [[ -n "$E2E_DRIVER" ]] || _e2e_die "dialog_driver.exe is not built in $HARLOWE_WIN_BUILD_DIR"
+  E2E_DRIVER=$(win_exe dialog_driver.exe) || exit 1
 
   local scenario
   scenario=$(basename "$0" .sh)
@@ -197,23 +198,24 @@ wine_env_init() {
 # Wine must run with the Japanese ANSI code page, or every text file and message differs.
 e2e_check_acp() {
   local acp
-  drv acp </dev/null >"$E2E_WORK/.acp" 2>&1 ||
-    _e2e_die "the dialog driver did not run under Wine: $(cat "$E2E_WORK/.acp")"
+  drv acp </dev/null >"$E2E_WORK/.acp" 2>"$E2E_WORK/.acp-err" ||
+    _e2e_die "the dialog driver did not run under Wine: $(cat "$E2E_WORK/.acp-err")"
   acp=$(tr -d '\r\n' <"$E2E_WORK/.acp")
   [[ "$acp" == 932 ]] ||
     _e2e_die "Wine's ANSI code page is '$acp', not 932 (LC_ALL=ja_JP.UTF-8 with LOCPATH=$E2E_LOCALE_DIR)"
 }
 
+# Programs start in the scratch folder, so that a dialog's first folder is a small one.
 win_run() {
   local secs=$1
   shift
-  env LC_ALL=ja_JP.UTF-8 LOCPATH="$E2E_LOCALE_DIR" WINEPREFIX="$WINEPREFIX" WINEDEBUG=-all \
-    DISPLAY="$DISPLAY" timeout -k 5 "$secs" "$WINE_BIN" "$@" 9>&-
+  (cd "$E2E_WORK" && exec env LC_ALL=ja_JP.UTF-8 LOCPATH="$E2E_LOCALE_DIR" WINEPREFIX="$WINEPREFIX" WINEDEBUG=-all \
+    DISPLAY="$DISPLAY" timeout -k 5 "$secs" "$WINE_BIN" "$@" 9>&-)
 }
 
 win_start() {
-  env LC_ALL=ja_JP.UTF-8 LOCPATH="$E2E_LOCALE_DIR" WINEPREFIX="$WINEPREFIX" WINEDEBUG=-all \
-    DISPLAY="$DISPLAY" timeout -k 5 "$E2E_START_LIMIT" "$WINE_BIN" "$@" 9>&- &
+  (cd "$E2E_WORK" && exec env LC_ALL=ja_JP.UTF-8 LOCPATH="$E2E_LOCALE_DIR" WINEPREFIX="$WINEPREFIX" \
+    WINEDEBUG=-all DISPLAY="$DISPLAY" timeout -k 5 "$E2E_START_LIMIT" "$WINE_BIN" "$@" 9>&-) &
   WIN_PID=$!
   E2E_PIDS+=("$WIN_PID")
 }
@@ -248,6 +250,15 @@ to_winpath() {
   printf '%s\n' "$out"
 }
 
+# The built program NAME (harlowe.exe, standin_cad.exe, ...) of the MinGW build folder.
+win_exe() {
+  local name=$1 src
+  src=$(find "$E2E_EXE_DIR" \( -path "$E2E_EXE_DIR/wine" -o -path "$E2E_EXE_DIR/e2e-artifacts" \
+    -o -name CMakeFiles \) -prune -o -type f -name "$name" -print -quit)
+  [[ -n "$src" ]] || _e2e_die "$name is not built in $E2E_EXE_DIR"
+  printf '%s\n' "$src"
+}
+
 _E2E_FOLDERS=0
 make_program_folder() {
   local exes=("$@") dir exe
@@ -257,8 +268,7 @@ make_program_folder() {
   mkdir -p "$dir"
   for exe in "${exes[@]}"; do
     local src
-    src=$(find "$E2E_EXE_DIR" -name "$exe" -not -path '*/CMakeFiles/*' -print -quit)
-    [[ -n "$src" ]] || _e2e_die "$exe is not built in $E2E_EXE_DIR"
+    src=$(win_exe "$exe") || exit 1
     cp "$src" "$dir/"
   done
   printf '%s\n' "$dir"
@@ -266,6 +276,7 @@ make_program_folder() {
 
 screenshot() {
   local name=$1 title=${2:-} out="$E2E_ARTIFACTS/$1.png" target=root
+  sleep "${E2E_SHOT_DELAY:-0.5}"  # a window that has just appeared may still be painting
   if [[ -n "$title" ]] && command -v xdotool >/dev/null; then
     target=$(DISPLAY="$DISPLAY" timeout 10 xdotool search --onlyvisible --name "^${title}\$" \
       2>/dev/null | head -n1)
