@@ -133,6 +133,10 @@ TEST_F(Lisp, ArgumentTypesAreChecked) {
   EXPECT_EQ(error("(prompt 3)"), "bad argument type: stringp 3");
   EXPECT_EQ(error("(undefined_fn 1)"), "no function definition: UNDEFINED_FN");
   EXPECT_EQ(error("(setq 5 1)"), "bad argument type: symbolp 5");
+  // Endless recursion is an error, not a crash of the CAD.
+  EXPECT_EQ(error("(defun deep (x) (list (deep x))) (deep 1)"), "stack overflow");
+  std::string nested(5000, '(');
+  EXPECT_EQ(error("'" + nested), "malformed list on input");
 }
 
 TEST_F(Lisp, OutputFunctionsWriteTheHistory) {

@@ -159,6 +159,8 @@ TEST_F(SessionTest, DumpHoldsTheDrawingAfterEveryLine) {
   EXPECT_EQ(dumped("state.txt"), "lines=4\nidle=1\nerrors=1\nentities=2\nzoom_extents=0\n");
   EXPECT_EQ(dumped("evaluated.log"), session->evaluatedLog());
   EXPECT_EQ(dumped("history.txt"), session->history());
+  session->escape();
+  EXPECT_EQ(dumped("history.txt"), session->history());
   // Every real reads back to the same double.
   double y = 0;
   std::string_view text = "-2.5e-07";

@@ -118,6 +118,11 @@ bool DumpWriter::writeAll(const Drawing& d, const DumpState& s, const std::strin
   return writeState(d, s) && ok;
 }
 
+bool DumpWriter::writeHistory(const std::string& history) {
+  if (!enabled()) return true;
+  return replaceFile(folder_ / "history.txt", history);
+}
+
 bool DumpWriter::writeState(const Drawing& d, const DumpState& s) {
   if (!enabled()) return true;
   return replaceFile(folder_ / "state.txt", stateText(d, s));

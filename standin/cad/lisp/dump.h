@@ -36,6 +36,7 @@ class DumpWriter {
   bool writeAll(const Drawing& d, const DumpState& s, const std::string& evaluatedLog,
                 const std::string& history);
   bool writeState(const Drawing& d, const DumpState& s);
+  bool writeHistory(const std::string& history);
 
  private:
   std::filesystem::path folder_;

@@ -41,6 +41,7 @@ void Session::escape() {
   expression_.clear();
   newLine();
   print("*Cancel*\n");
+  if (!busy_) dump_.writeHistory(history_);  // no line follows to bring the history file up to date
 }
 
 void Session::runPending() {
