@@ -157,7 +157,9 @@ void CommandDelivery::SendKeyEvent(std::uint16_t key, std::int16_t up) {
 
 void CommandDelivery::openClipboard() {
   const std::uint64_t start = desktop_.GetTickCount64();
-  while (!desktop_.OpenClipboard()) {
+  // No owner window: under Wine a text whose owner is a window of this program is gone from the
+  // clipboard by the time the CAD pastes it, while an ownerless one stays.
+  while (!desktop_.OpenClipboard(0)) {
     if (desktop_.GetTickCount64() - start >= kClipboardWaitMs) throw Stopped{Stop::Clipboard};
     desktop_.Sleep(kClipboardPollMs);
   }

@@ -118,10 +118,9 @@ class Desktop {
   virtual std::uint32_t SendInput(std::uint32_t count, const KeyboardInput* inputs) = 0;
   virtual std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) = 0;
 
-  // Clipboard. OpenClipboard opens it for this program (the implementation supplies the owner
-  // window, without which the text could not be set). SetClipboardText puts ANSI bytes in the
-  // CF_TEXT format; the clipboard must be open and emptied by this program.
-  virtual bool OpenClipboard() = 0;
+  // Clipboard. SetClipboardText puts ANSI bytes in the CF_TEXT format (GlobalAlloc and
+  // SetClipboardData); the clipboard must be open and emptied by this program.
+  virtual bool OpenClipboard(WindowHandle owner) = 0;
   virtual bool EmptyClipboard() = 0;
   virtual bool SetClipboardText(std::string_view ansiBytes) = 0;
   virtual bool CloseClipboard() = 0;

@@ -67,10 +67,6 @@ void copyThread(const THREADENTRY32& te, platform::ThreadEntry& entry) {
 
 }  // namespace
 
-WinDesktop::~WinDesktop() {
-  if (owner_ != nullptr) DestroyWindow(owner_);
-}
-
 std::uint32_t WinDesktop::GetPrivateProfileStringA(std::string_view section, std::string_view key,
                                                    std::string_view defaultValue, char* buffer,
                                                    std::uint32_t size,
@@ -222,17 +218,9 @@ std::uint32_t WinDesktop::MapVirtualKeyA(std::uint32_t code, std::uint32_t mapTy
   return ::MapVirtualKeyA(code, mapType);
 }
 
-HWND WinDesktop::clipboardOwner() {
-  // Text can only be set while a window of ours owns the clipboard; a message-only window
-  // serves, and nobody sees it.
-  if (owner_ == nullptr) {
-    owner_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
-  }
-  return owner_;
+bool WinDesktop::OpenClipboard(WindowHandle owner) {
+  return ::OpenClipboard(toHwnd(owner)) != FALSE;
 }
-
-bool WinDesktop::OpenClipboard() { return ::OpenClipboard(clipboardOwner()) != FALSE; }
 bool WinDesktop::EmptyClipboard() { return ::EmptyClipboard() != FALSE; }
 bool WinDesktop::CloseClipboard() { return ::CloseClipboard() != FALSE; }
 

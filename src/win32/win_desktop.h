@@ -8,11 +8,6 @@ namespace harlowe::win32 {
 
 class WinDesktop final : public platform::Desktop {
  public:
-  WinDesktop() = default;
-  ~WinDesktop() override;
-  WinDesktop(const WinDesktop&) = delete;
-  WinDesktop& operator=(const WinDesktop&) = delete;
-
   std::uint32_t GetPrivateProfileStringA(std::string_view section, std::string_view key,
                                          std::string_view defaultValue, char* buffer,
                                          std::uint32_t size, const std::string& fileName) override;
@@ -42,16 +37,12 @@ class WinDesktop final : public platform::Desktop {
                    std::uintptr_t extraInfo) override;
   std::uint32_t SendInput(std::uint32_t count, const platform::KeyboardInput* inputs) override;
   std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) override;
-  bool OpenClipboard() override;
+  bool OpenClipboard(platform::WindowHandle owner) override;
   bool EmptyClipboard() override;
   bool SetClipboardText(std::string_view ansiBytes) override;
   bool CloseClipboard() override;
   void Sleep(std::uint32_t milliseconds) override;
   std::uint64_t GetTickCount64() override;
-
- private:
-  HWND clipboardOwner();
-  HWND owner_ = nullptr;
 };
 
 }  // namespace harlowe::win32

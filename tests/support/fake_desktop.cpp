@@ -307,8 +307,8 @@ std::uint32_t FakeDesktop::MapVirtualKeyA(std::uint32_t code, std::uint32_t mapT
   }
 }
 
-bool FakeDesktop::OpenClipboard() {
-  record("OpenClipboard");
+bool FakeDesktop::OpenClipboard(WindowHandle owner) {
+  record("OpenClipboard " + std::to_string(owner));
   if (clipboardHeldByOther || clipboardOpen || failsNow("OpenClipboard")) return false;
   clipboardOpen = true;
   return true;

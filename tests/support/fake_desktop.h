@@ -98,7 +98,7 @@ class FakeDesktop : public platform::Desktop {
                    std::uintptr_t extraInfo) override;
   std::uint32_t SendInput(std::uint32_t count, const platform::KeyboardInput* in) override;
   std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) override;
-  bool OpenClipboard() override;
+  bool OpenClipboard(platform::WindowHandle owner) override;
   bool EmptyClipboard() override;
   bool SetClipboardText(std::string_view ansiBytes) override;
   bool CloseClipboard() override;

@@ -51,12 +51,12 @@ Lines expectedDelivery(int d, const std::string& rect, const std::string& cursor
              "mouse_event 4 0 0 0 0",
              wait(5)};
   for (std::size_t bytes : {kEchoOffAnsi.size(), kPromptAnsi.size(), kLoadCommand.size()}) {
-    Lines paste = {"OpenClipboard",
+    Lines paste = {"OpenClipboard 0",
                    "EmptyClipboard",
                    "CloseClipboard",
                    "pump",
                    wait(7),
-                   "OpenClipboard",
+                   "OpenClipboard 0",
                    "EmptyClipboard",
                    "SetClipboardText " + std::to_string(bytes),
                    "CloseClipboard",
@@ -78,7 +78,7 @@ Lines expectedDelivery(int d, const std::string& rect, const std::string& cursor
                    wait(5)};
     l.insert(l.end(), paste.begin(), paste.end());
   }
-  Lines end = {"OpenClipboard",
+  Lines end = {"OpenClipboard 0",
                "EmptyClipboard",
                "CloseClipboard",
                "pump",
@@ -255,7 +255,7 @@ TEST_F(CadlinkDelivery, ACallThatNeverSucceedsStopsAfterTheLimitAndRestores) {
       Lines({"ClipCursor 10 20 800 600", "SetWindowPos 1000 -2 0 0 0 0 67", "pump",
              "message:" + message("CADの画面を操作できないため、コマンドの送信を中止しました。")}));
   EXPECT_FALSE(logged("mouse_event 2 0 0 0 0"));
-  EXPECT_FALSE(logged("OpenClipboard"));
+  EXPECT_FALSE(logged("OpenClipboard 0"));
   EXPECT_FALSE(desktop.windows[1000].topmost);
 }
 
@@ -286,8 +286,8 @@ TEST_F(CadlinkDelivery, AClipboardHeldElsewhereIsWaitedForBrieflyThenReported) {
   desktop.fail("OpenClipboard", 2);
   run();
   EXPECT_EQ(after("mouse_event 4 0 0 0 0", 6),
-            Lines({"Sleep 25", "OpenClipboard", "Sleep 10", "OpenClipboard", "Sleep 10",
-                   "OpenClipboard"}));
+            Lines({"Sleep 25", "OpenClipboard 0", "Sleep 10", "OpenClipboard 0", "Sleep 10",
+                   "OpenClipboard 0"}));
   EXPECT_EQ(desktop.clipboardTexts.size(), 3u);
 
   log.clear();
