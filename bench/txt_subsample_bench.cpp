@@ -1,16 +1,24 @@
 // Throughput of the every-n-th text converter, split included, against the I/O floor: a plain
 // sequential copy of the same input on the same disk.
 //
-//   harlowe_bench [--dir DIR] [--points 1000000,10000000]
+//   harlowe_bench [--dir DIR] [--points 1000000,10000000] [--steps 1,10] [--units m,mm]
+//                 [--forms lf,crlf] [--repeat N]
+//
+// Each row also splits the conversion time into its three stages as the progress window sees
+// them: the normalised copy ("copy"), the drawing loop that writes ENT_GO.lsp ("draw") and the
+// split into the pieces ("split").
 //
 // Besides the plain copy of the input, "files floor" is what copying the files the conversion
-// must move would take: the input twice (to the normalised copy, and that copy read back) and
-// the script once (written, then read and written again as pieces).
+// must move would take: the input twice (to the normalised copy, and that copy read back), the
+// script once, and the script again into as many piece files as the split made, of the same
+// sizes (creating a few hundred files costs more than their bytes on some file systems).
+// --repeat N runs each conversion N times and reports the fastest run.
 //
 // Inputs are generated in DIR (CloudCompare style: LF with blanks, and CR LF with TABs); the
 // scripts are written to DIR/app. Everything is removed again at the end.
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdint>
@@ -98,6 +106,45 @@ double plainCopy(const fs::path& from, const fs::path& to) {
   return t;
 }
 
+std::string pieceName(int k) {
+  std::string name = "ENT_GO";
+  name.append(std::to_string(k)).append(".lsp");
+  return name;
+}
+
+// The I/O floor of the split: the script's bytes written again as files of the sizes of the
+// pieces the conversion made, created anew as after the start procedure's clean-up.
+double pieceCopy(const fs::path& app, const fs::path& floorDir) {
+  std::vector<std::uintmax_t> sizes;
+  for (int k = 1;; ++k) {
+    std::error_code ec;
+    const auto size = fs::file_size(app / pieceName(k), ec);
+    if (ec) break;
+    sizes.push_back(size);
+  }
+  for (const auto& e : fs::directory_iterator(floorDir)) fs::remove(e.path());
+  const auto t0 = Clock::now();
+  std::FILE* in = std::fopen((app / "ENT_GO.lsp").c_str(), "rb");
+  std::vector<char> buf(1 << 20);
+  for (std::size_t k = 0; k < sizes.size(); ++k) {
+    std::FILE* out = std::fopen((floorDir / ("p" + std::to_string(k))).c_str(), "wb");
+    for (std::uintmax_t left = sizes[k]; left > 0;) {
+      const std::size_t got =
+          std::fread(buf.data(), 1, std::min<std::uintmax_t>(left, buf.size()), in);
+      if (got == 0) break;
+      std::fwrite(buf.data(), 1, got, out);
+      left -= got;
+    }
+    std::fclose(out);
+  }
+  std::fclose(in);
+  return seconds(t0);
+}
+
+struct RunTimes {
+  double total = 0, copy = 0, draw = 0, split = 0;
+};
+
 void clearScripts(const fs::path& app) {
   for (const auto& e : fs::directory_iterator(app)) {
     const std::string name = e.path().filename().string();
@@ -105,76 +152,126 @@ void clearScripts(const fs::path& app) {
   }
 }
 
-std::vector<std::int64_t> parseList(const std::string& s) {
-  std::vector<std::int64_t> out;
+std::vector<std::string> splitList(const std::string& s) {
+  std::vector<std::string> out;
   std::size_t from = 0;
   while (from < s.size()) {
     auto comma = s.find(',', from);
     if (comma == std::string::npos) comma = s.size();
-    out.push_back(std::stoll(s.substr(from, comma - from)));
+    out.push_back(s.substr(from, comma - from));
     from = comma + 1;
   }
   return out;
 }
+
+std::vector<std::int64_t> parseList(const std::string& s) {
+  std::vector<std::int64_t> out;
+  for (const auto& item : splitList(s)) out.push_back(std::stoll(item));
+  return out;
+}
+
+// A progress window that only notes when each stage text appears: the converter sets one per
+// stage, so the gaps between them are the stage times.
+class StageClock : public harlowe::platform::ProgressWindow {
+ public:
+  void show() override {}
+  void setStage(const std::string&) override { marks.push_back(Clock::now()); }
+  void drawBar(double) override {}
+  void setPercentText(const std::string&) override {}
+  void repaint() override {}
+  void unload() override {}
+
+  // Seconds from stage `i` to the next one (or to `end` for the last stage); 0 when missing.
+  double stage(std::size_t i, Clock::time_point end) const {
+    if (i >= marks.size()) return 0;
+    const auto to = i + 1 < marks.size() ? marks[i + 1] : end;
+    return std::chrono::duration<double>(to - marks[i]).count();
+  }
+  std::vector<Clock::time_point> marks;
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   fs::path dir = fs::current_path() / "harlowe_bench_data";
   std::vector<std::int64_t> sizes = {1'000'000, 10'000'000};
+  std::vector<std::int64_t> steps = {1, 10};
+  std::vector<std::string> units = {"m", "mm"};
+  std::vector<std::string> forms = {"lf", "crlf"};
+  int repeat = 1;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string a = argv[i];
     if (a == "--dir")
       dir = argv[i + 1];
     else if (a == "--points")
       sizes = parseList(argv[i + 1]);
+    else if (a == "--steps")
+      steps = parseList(argv[i + 1]);
+    else if (a == "--units")
+      units = splitList(argv[i + 1]);
+    else if (a == "--forms")
+      forms = splitList(argv[i + 1]);
+    else if (a == "--repeat")
+      repeat = std::max(1, std::atoi(argv[i + 1]));
   }
   fs::create_directories(dir / "app");
   fs::create_directories(dir / "data");
+  fs::create_directories(dir / "floor");
 
   harlowe::test::EventLog events;
   harlowe::test::FakeUi ui(events);
   harlowe::test::FakeSystem system(events);
   harlowe::test::FakeFileDialog dialog(events);
-  harlowe::test::FakeProgressWindow window(events);
+  StageClock window;
   harlowe::test::Cp932CodePage cp;
   harlowe::Platform platform{ui, system, dialog, window, cp};
   system.folder = (dir / "app").string();
 
-  std::printf("%-18s %7s %3s %4s %9s %7s %7s %10s %7s %6s %8s %6s %9s\n", "input", "MB", "n",
+  std::printf("%-18s %7s %3s %4s %9s %7s %7s %10s %7s %6s %8s %6s %9s %27s\n", "input", "MB", "n",
               "unit", "drawn", "conv s", "MB/s", "points/s", "copy s", "ratio", "floor s", "ratio",
-              "peak RSS");
+              "peak RSS", "stages: copy  draw split");
   for (const std::int64_t points : sizes) {
-    for (const bool crlf : {false, true}) {
+    for (const std::string& form : forms) {
+      const bool crlf = form == "crlf";
       const std::string name =
           std::to_string(points / 1'000'000) + "M" + (crlf ? "_crlf_tab" : "_lf_blank") + ".txt";
       const fs::path input = dir / "data" / name;
       generate(input, points, crlf);
       const double mb = static_cast<double>(fs::file_size(input)) / 1e6;
       const double copy = plainCopy(input, dir / "data" / "copy.tmp");
-      for (const int n : {1, 10}) {
-        for (const char* unit : {"m", "mm"}) {
-          clearScripts(dir / "app");
-          events.clear();
-          harlowe::RunSettings s;
-          s.AppDir = system.folder + "\\";
-          s.InputPath = input.string();
-          s.TargetLayer = "0";
-          s.DrawUnit = unit;
-          s.SubSampleStep = static_cast<std::int16_t>(n);
-          const auto t0 = Clock::now();
-          const bool ok = harlowe::ConvertTxtSubSample(s, platform);
-          const double t = seconds(t0);
-          if (!ok) {
-            std::fprintf(stderr, "conversion failed\n");
-            return 1;
+      for (const std::int64_t n : steps) {
+        for (const std::string& unit : units) {
+          RunTimes best;
+          for (int r = 0; r < repeat; ++r) {
+            clearScripts(dir / "app");
+            window.marks.clear();
+            harlowe::RunSettings s;
+            s.AppDir = system.folder + "\\";
+            s.InputPath = input.string();
+            s.TargetLayer = "0";
+            s.DrawUnit.assign(unit.data(), unit.size());
+            s.SubSampleStep = static_cast<std::int16_t>(n);
+            const auto t0 = Clock::now();
+            const bool ok = harlowe::ConvertTxtSubSample(s, platform);
+            const auto t1 = Clock::now();
+            if (!ok) {
+              std::fprintf(stderr, "conversion failed\n");
+              return 1;
+            }
+            const double t = std::chrono::duration<double>(t1 - t0).count();
+            if (r == 0 || t < best.total) {
+              best = {t, window.stage(0, t1), window.stage(1, t1), window.stage(2, t1)};
+            }
           }
-          const double floor = 2 * copy + plainCopy(dir / "app" / "ENT_GO.lsp", dir / "copy.tmp");
+          const double floor = 2 * copy + plainCopy(dir / "app" / "ENT_GO.lsp", dir / "copy.tmp") +
+                               pieceCopy(dir / "app", dir / "floor");
+          const double t = best.total;
           std::printf(
-              "%-18s %7.1f %3d %4s %9lld %7.2f %7.1f %10.0f %7.2f %6.2f %8.2f %6.2f %6ld MB\n",
-              name.c_str(), mb, n, unit, static_cast<long long>(points / n), t, mb / t,
-              static_cast<double>(points) / t, copy, t / copy, floor, t / floor,
-              peakRssKb() / 1024);
+              "%-18s %7.1f %3lld %4s %9lld %7.3f %7.1f %10.0f %7.3f %6.2f %8.3f %6.2f %6ld MB "
+              "%12.3f %5.3f %5.3f\n",
+              name.c_str(), mb, static_cast<long long>(n), unit.c_str(),
+              static_cast<long long>(points / n), t, mb / t, static_cast<double>(points) / t, copy,
+              t / copy, floor, t / floor, peakRssKb() / 1024, best.copy, best.draw, best.split);
           std::fflush(stdout);
         }
       }

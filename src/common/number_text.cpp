@@ -1,5 +1,6 @@
 #include "common/number_text.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -149,6 +150,142 @@ std::string generalText(double value, int precision) {
   return out;
 }
 
+// ---- Fast paths. Coordinates arrive by the million, nearly all of them plain decimals such as
+// "-12.345678"; these routines take that common form with integer arithmetic and hand anything
+// else to the general routines above, giving the very same value and text.
+
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr std::uint64_t kPowersOfTen[] = {
+    1ull,           10ull,           100ull,           1000ull,          10000ull,
+    100000ull,      1000000ull,      10000000ull,      100000000ull,     1000000000ull,
+    10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull};
+
+// A sign, up to 15 digits and at most one "." (as in "-12.345678", "7", ".5", "5."). The digits
+// form a whole number below 2^53 and the scale is at most 10^15, both exact in a double, so their
+// quotient is the correctly rounded value, as from_chars gives it. nullopt: another form.
+std::optional<double> plainDecimal(std::string_view t) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < t.size() && (t[i] == '-' || t[i] == '+')) negative = t[i++] == '-';
+  std::uint64_t whole = 0;
+  int digits = 0, fractionDigits = 0;
+  bool point = false;
+  for (; i < t.size(); ++i) {
+    const char c = t[i];
+    if (isDigit(c)) {
+      if (++digits > 15) return std::nullopt;
+      whole = whole * 10 + static_cast<unsigned>(c - '0');
+      fractionDigits += point;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (digits == 0) return std::nullopt;
+  const double value = static_cast<double>(whole) / kExactPowersOfTen[fractionDigits];
+  return negative ? -value : value;
+}
+
+// The classic 7-digit text of a float from its exact value: |value| = m × 2^e is scaled by 10^p
+// so that its whole part has seven digits, and that whole part is rounded half to even with the
+// exact remainder. Everything stays within 64 bits for 1E-05 <= |value| < 2^63; outside that
+// (and for zero, infinities and NaN) it returns 0 and generalText takes over. Otherwise it
+// returns the length of the text written to out (at most 14 characters).
+std::size_t fastFloatText(float value, char* out) {
+  const auto bits = std::bit_cast<std::uint32_t>(value);
+  const int biased = static_cast<int>((bits >> 23) & 0xFF);
+  // Zero, subnormals (below 1.2E-38), infinities and NaN take the general road.
+  if (biased == 0 || biased == 0xFF) return 0;
+  const std::uint64_t m = (bits & 0x7FFFFFu) | 0x800000u;  // 2^23 <= m < 2^24
+  const int e = biased - 150;                              // |value| = m × 2^e
+  if (e >= 40 || e < -63) return 0;
+
+  // |value| lies in [2^(e+23), 2^(e+24)): floor((e + 23) × log10 2) is a first guess of its
+  // decimal exponent, never more than one too small; the loop corrects it.
+  int exponent = ((e + 23) * 78913) >> 18;
+  std::uint64_t q = 0;
+  bool above = false, tie = false;  // the remainder compared with one half
+  for (int attempt = 0;; ++attempt) {
+    if (attempt == 3) return 0;  // the guess is never off by more than one; just in case
+    const int p = 6 - exponent;
+    if (p > 12 || p < -12) return 0;
+    if (p >= 0) {
+      const std::uint64_t scaled = m * kPowersOfTen[p];  // < 2^24 × 10^12 < 2^64
+      if (e >= 0) {
+        if (scaled > (~0ull >> e)) return 0;
+        q = scaled << e;
+        above = tie = false;
+      } else {
+        const int s = -e;  // 1 to 63
+        q = scaled >> s;
+        const std::uint64_t rest = scaled & ((1ull << s) - 1);
+        const std::uint64_t half = 1ull << (s - 1);
+        above = rest > half;
+        tie = rest == half;
+      }
+    } else {
+      if (e < 0) return 0;
+      const std::uint64_t whole = m << e;  // e < 40: below 2^64
+      const std::uint64_t d = kPowersOfTen[-p];
+      q = whole / d;
+      const std::uint64_t rest = whole % d;
+      above = 2 * rest > d;
+      tie = 2 * rest == d;
+    }
+    if (q < 1'000'000) {
+      --exponent;
+    } else if (q >= 10'000'000) {
+      ++exponent;
+    } else {
+      break;
+    }
+  }
+  if (above || (tie && (q & 1))) ++q;
+  if (q == 10'000'000) {  // 9.9999995 and up round to the next power of ten
+    q = 1'000'000;
+    ++exponent;
+  }
+
+  char digits[7];
+  for (int i = 6; i >= 0; --i) {
+    digits[i] = static_cast<char>('0' + q % 10);
+    q /= 10;
+  }
+  int count = 7;
+  while (count > 1 && digits[count - 1] == '0') --count;
+
+  char* o = out;
+  if (value < 0) *o++ = '-';
+  if (exponent < -4 || exponent >= 7) {
+    *o++ = digits[0];
+    if (count > 1) {
+      *o++ = '.';
+      for (int i = 1; i < count; ++i) *o++ = digits[i];
+    }
+    *o++ = 'E';
+    *o++ = exponent < 0 ? '-' : '+';
+    const int absExp = exponent < 0 ? -exponent : exponent;  // below 20 here
+    *o++ = static_cast<char>('0' + absExp / 10);
+    *o++ = static_cast<char>('0' + absExp % 10);
+  } else if (exponent < 0) {
+    *o++ = '0';
+    *o++ = '.';
+    for (int i = 0; i < -exponent - 1; ++i) *o++ = '0';
+    for (int i = 0; i < count; ++i) *o++ = digits[i];
+  } else {
+    const int intLen = exponent + 1;
+    for (int i = 0; i < intLen; ++i) *o++ = i < count ? digits[i] : '0';
+    if (count > intLen) {
+      *o++ = '.';
+      for (int i = intLen; i < count; ++i) *o++ = digits[i];
+    }
+  }
+  return static_cast<std::size_t>(o - out);
+}
+
 template <typename T>
 std::optional<T> roundHalfEven(double value) {
   if (!std::isfinite(value)) return std::nullopt;
@@ -277,6 +414,7 @@ std::optional<double> parseNumber(std::string_view text) {
   while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
   while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t')) --e;
   const std::string_view t = text.substr(b, e - b);
+  if (const auto plain = plainDecimal(t)) return plain;
 
   // Check the form first: from_chars alone would also take "inf", "nan" or a prefix like "1e".
   std::size_t i = 0;
@@ -326,7 +464,18 @@ std::optional<float> toFloat32(double value) {
   return f;
 }
 
-std::string floatText(float value) { return generalText(static_cast<double>(value), 7); }
+std::string floatText(float value) {
+  char buf[kFloatTextMax];
+  const std::size_t n = floatTextTo(value, buf);
+  return std::string(buf, n);
+}
+
+std::size_t floatTextTo(float value, char* out) {
+  if (const std::size_t n = fastFloatText(value, out)) return n;
+  const std::string t = generalText(static_cast<double>(value), 7);
+  std::memcpy(out, t.data(), t.size());
+  return t.size();
+}
 
 std::string logNumber(float value) {
   // The sign position holds a blank for values that are not negative.

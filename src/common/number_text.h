@@ -33,6 +33,10 @@ std::optional<float> toFloat32(double value);
 // sign and two exponent digits from 1E+07 upward (1.234568E+07) and below 1E-04 (1.5E-05).
 // Zero is "0". Examples: 1500, 12345.6, -35123.45, 1234568, 1.234568E+07, 0.25.
 std::string floatText(float value);
+// The same text written into out, which holds at least kFloatTextMax characters; returns its
+// length. For loops that write millions of numbers without building a string each time.
+inline constexpr std::size_t kFloatTextMax = 16;  // "-1.#INF", "-1.234568E+38": 13 at most
+std::size_t floatTextTo(float value, char* out);
 
 // The printed-number form of the conversion log: one leading blank (or "-" for a negative value)
 // and one trailing blank around the digits: " 100 ", " 2.5 ", "-3 ".

@@ -40,10 +40,32 @@ bool cut(std::string_view& rest, std::string_view& field) {
   return true;
 }
 
+// Plain digits (at most 9, so the sum stays far below 2^53 and the double arithmetic of the
+// general path would be exact too): the packed value in integers. False for any other text.
+bool packPlainDigits(std::string_view r, std::string_view g, std::string_view b, std::string& out) {
+  std::int64_t v[3];
+  const std::string_view fields[3] = {r, g, b};
+  for (int i = 0; i < 3; ++i) {
+    const std::string_view t = fields[i];
+    if (t.empty() || t.size() > 9) return false;
+    std::int64_t x = 0;
+    for (char c : t) {
+      if (c < '0' || c > '9') return false;
+      x = x * 10 + (c - '0');
+    }
+    v[i] = x;
+  }
+  char buf[24];
+  const auto res = std::to_chars(buf, buf + sizeof buf, v[0] * 65536 + v[1] * 256 + v[2]);
+  out.assign(buf, res.ptr);
+  return true;
+}
+
 }  // namespace
 
 bool PackTrueColorFields(std::string_view r, std::string_view g, std::string_view b,
                          std::string& out) {
+  if (packPlainDigits(r, g, b, out)) return true;
   const auto rv = colourField(r);
   if (!rv) return false;
   const auto gv = colourField(g);

@@ -207,7 +207,8 @@ bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::
     // float × 1000 is exact in double; rounding it once gives the single-precision product.
     const auto scaled = text::toFloat32(static_cast<double>(*single) * 1000.0);
     if (!scaled) return false;
-    scratch = text::floatText(*scaled);
+    char buf[text::kFloatTextMax];
+    scratch.assign(buf, text::floatTextTo(*scaled, buf));
     result = scratch;
   } else {
     result = text;

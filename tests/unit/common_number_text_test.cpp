@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <random>
+#include <string>
 
 #include "common/number_text.h"
 
@@ -214,4 +220,125 @@ TEST(DoubleText, FifteenSignificantDigits) {
   EXPECT_EQ(doubleText(0.0001), "0.0001");
   EXPECT_EQ(doubleText(0.00001), "1E-05");
   EXPECT_EQ(doubleText(1e300), "1E+300");
+}
+
+// ---- The fast paths for plain decimals and 7-digit float texts, checked against independent
+// references over many values: C's printf for the float texts, from_chars for the decimals.
+
+namespace {
+
+// The classic 7-digit text built from printf's correctly rounded "%.6e" of the float's value.
+std::string referenceFloatText(float v) {
+  if (v == 0) return "0";
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.6e", std::fabs(static_cast<double>(v)));
+  std::string digits;
+  const char* p = buf;
+  for (; *p != 'e'; ++p)
+    if (*p != '.') digits += *p;
+  const int exponent = std::atoi(p + 1);
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  std::string out = v < 0 ? "-" : "";
+  if (exponent < -4 || exponent >= 7) {
+    out += digits.substr(0, 1);
+    if (digits.size() > 1) out.append(".").append(digits, 1);
+    char e[16];
+    std::snprintf(e, sizeof e, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+    out += e;
+  } else if (exponent < 0) {
+    out.append("0.").append(static_cast<std::size_t>(-exponent - 1), '0').append(digits);
+  } else {
+    const auto intLen = static_cast<std::size_t>(exponent) + 1;
+    if (digits.size() <= intLen) {
+      out.append(digits).append(intLen - digits.size(), '0');
+    } else {
+      out.append(digits, 0, intLen).append(".").append(digits, intLen);
+    }
+  }
+  return out;
+}
+
+float floatOfBits(std::uint32_t bits) {
+  float f;
+  std::memcpy(&f, &bits, sizeof f);
+  return f;
+}
+
+}  // namespace
+
+TEST(FloatText, MatchesTheCorrectlyRoundedTextOverManyFloats) {
+  std::mt19937 rng(20261208);
+  int checked = 0;
+  for (int i = 0; i < 400'000; ++i) {
+    const float v = floatOfBits(static_cast<std::uint32_t>(rng()));
+    if (!std::isfinite(v)) continue;
+    ASSERT_EQ(floatText(v), referenceFloatText(v)) << std::hexfloat << v;
+    ++checked;
+  }
+  EXPECT_GT(checked, 390'000);
+  // Millimetre coordinates as scans give them, and the neighbours of every power of ten, where
+  // the number of digits changes and a rounding can carry into a new digit.
+  for (int i = 0; i < 200'000; ++i) {
+    const float v = static_cast<float>(static_cast<double>(rng()) / 4294967296.0 * 2e6 - 1e6);
+    ASSERT_EQ(floatText(v * 1000.0f), referenceFloatText(v * 1000.0f)) << std::hexfloat << v;
+  }
+  for (int k = -12; k <= 25; ++k) {
+    const float p = static_cast<float>(std::pow(10.0, k));
+    float below = p, above = p;
+    for (int step = 0; step < 40; ++step) {
+      ASSERT_EQ(floatText(below), referenceFloatText(below)) << std::hexfloat << below;
+      ASSERT_EQ(floatText(above), referenceFloatText(above)) << std::hexfloat << above;
+      ASSERT_EQ(floatText(-above), referenceFloatText(-above)) << std::hexfloat << above;
+      below = std::nextafter(below, 0.0f);
+      above = std::nextafter(above, 1e38f);
+    }
+  }
+}
+
+TEST(FloatText, ExactHalvesGoToTheEvenDigitAtEveryMagnitude) {
+  EXPECT_EQ(floatText(8388607.5f), "8388608");  // 2^23 - 0.5: 7 is odd, up
+  EXPECT_EQ(floatText(8388606.5f), "8388606");  // 6 is even, down
+  EXPECT_EQ(floatText(16777215.0f), "1.677722E+07");
+  EXPECT_EQ(floatText(0.5f), "0.5");
+  EXPECT_EQ(floatText(1.00000005f), "1");
+  EXPECT_EQ(floatText(1e19f), "1E+19");  // beyond the integer range of the fast path
+  EXPECT_EQ(floatText(-3.4028235e38f), "-3.402823E+38");
+  EXPECT_EQ(floatText(1.4e-45f), "1.401298E-45");  // the smallest float
+  EXPECT_EQ(floatText(std::numeric_limits<float>::infinity()), "1.#INF");
+}
+
+TEST(FloatText, FloatTextToWritesTheSameTextIntoABuffer) {
+  char buf[kFloatTextMax];
+  for (float v : {0.0f, -0.0f, 1500.0f, -35123.45f, 1.234568e7f, 1e-30f, -3.4028235e38f}) {
+    const std::size_t n = floatTextTo(v, buf);
+    ASSERT_LE(n, kFloatTextMax);
+    EXPECT_EQ(std::string(buf, n), floatText(v));
+  }
+}
+
+TEST(ParseNumber, PlainDecimalsGiveTheCorrectlyRoundedDouble) {
+  std::mt19937_64 rng(7);
+  for (int i = 0; i < 300'000; ++i) {
+    std::string t = rng() % 2 ? "-" : "";
+    const int digits = 1 + static_cast<int>(rng() % 17);  // past the 15 digits of the fast path
+    const int point = static_cast<int>(rng() % static_cast<unsigned>(digits + 2));
+    for (int d = 0; d < digits; ++d) {
+      if (d == point) t += '.';
+      t += static_cast<char>('0' + rng() % 10);
+    }
+    if (point == digits) t += '.';
+    double expected = 0;
+    std::from_chars(t.data(), t.data() + t.size(), expected);
+    const auto got = parseNumber(t);
+    ASSERT_TRUE(got) << t;
+    ASSERT_EQ(std::memcmp(&*got, &expected, sizeof expected), 0) << t;  // -0 stays -0
+  }
+  EXPECT_EQ(parseNumber("+12.5"), 12.5);
+  EXPECT_EQ(parseNumber("007"), 7);
+  EXPECT_EQ(parseNumber("0.000000000000001"), 1e-15);
+  EXPECT_FALSE(parseNumber("1.2.3"));
+  EXPECT_FALSE(parseNumber("-"));
+  EXPECT_FALSE(parseNumber("."));
+  EXPECT_FALSE(parseNumber("-."));
+  EXPECT_FALSE(parseNumber("1-2"));
 }
