@@ -89,8 +89,11 @@ SplitResult SplitLoaderScripts(const std::string& appDir, platform::ProgressWind
   std::string held;  // a function head that opens the next piece
   bool hasHeld = false;
   bool finished = !result.ok;
+  // One writer for all pieces: reopening it keeps its buffer, so a run of thousands of pieces
+  // does not allocate and fault in a fresh megabyte for each of them.
+  Piece piece;
   while (!finished) {
-    Piece piece;
+    piece.bytes = 0;
     const std::string piecePath = appDir + "ENT_GO" + text::decimal(k) + ".lsp";
     if (!piece.out.open(piecePath)) {
       fail(piecePath);

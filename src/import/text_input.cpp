@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -29,6 +31,35 @@ bool cut(std::string_view& rest, std::string_view& field) {
   field = rest.substr(0, blank);
   rest.remove_prefix(blank + 1);
   return true;
+}
+
+// The positions of the first `wanted` blanks of a line (at most 5); returns how many it found.
+// A point line has its blanks within its first 40 or so bytes, so it is read eight bytes at a
+// time: each byte that is a blank sets the top bit of its byte in a mask (exactly, with no
+// carry between bytes), and the set bits are taken in order.
+int blankPositions(std::string_view line, int wanted, std::size_t* at) {
+  constexpr std::uint64_t kBlanks = 0x2020202020202020ull, kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  const char* s = line.data();
+  const std::size_t n = line.size();
+  int found = 0;
+  std::size_t i = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; i + 8 <= n && found < wanted; i += 8) {
+      std::uint64_t w;
+      std::memcpy(&w, s + i, sizeof w);
+      const std::uint64_t x = w ^ kBlanks;  // blanks are now zero bytes
+      std::uint64_t mask = ~(((x & kLow7) + kLow7) | x | kLow7);
+      while (mask != 0 && found < wanted) {
+        at[found++] = i + static_cast<std::size_t>(std::countr_zero(mask) >> 3);
+        mask &= mask - 1;
+      }
+    }
+    if (found == wanted) return found;
+  }
+  for (; i < n && found < wanted; ++i) {
+    if (s[i] == ' ') at[found++] = i;
+  }
+  return found;
 }
 
 void dropBlanks(std::string_view& rest, std::size_t most) {
@@ -72,9 +103,10 @@ CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath
   if (!out.open(copyPath)) return CopyStatus::OutputFailed;
 
   CopyStatus status = CopyStatus::Done;
-  // Lines are gathered in a block that goes to the file in one write.
-  std::string block;
-  block.reserve(kCopyBlock + 4096);
+  // Lines are gathered in a block that goes to the file in one write; a line longer than the
+  // room left makes the block grow.
+  std::vector<char> block(kCopyBlock + 4096);
+  std::size_t used = 0;
   std::int64_t lines = 0;
   std::string_view view;
   while (lines < maxLines) {
@@ -85,25 +117,38 @@ CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath
       break;
     }
     ++lines;
-    const auto tab = view.find('\t');
-    if (tab == std::string_view::npos) {
+    const void* tab = std::memchr(view.data(), '\t', view.size());
+    if (!tab) {
       status = CopyStatus::StoppedAtLineWithoutTab;
       break;
     }
-    const std::size_t at = block.size();
-    block.append(view).append("\r\n");
-    std::replace(block.begin() + static_cast<std::ptrdiff_t>(at + tab), block.end() - 2, '\t', ' ');
-    if (block.size() >= kCopyBlock) {
-      out.write(block);
-      block.clear();
+    if (block.size() - used < view.size() + 2) block.resize(used + view.size() + 2);
+    // Up to the first TAB the line is copied as it is, from there on every TAB becomes a blank.
+    const auto head = static_cast<std::size_t>(static_cast<const char*>(tab) - view.data());
+    char* o = block.data() + used;
+    std::memcpy(o, view.data(), head);
+    for (std::size_t i = head; i < view.size(); ++i) {
+      const char c = view[i];
+      o[i] = c == '\t' ? ' ' : c;
+    }
+    o[view.size()] = '\r';
+    o[view.size() + 1] = '\n';
+    used += view.size() + 2;
+    if (used >= kCopyBlock) {
+      out.write(std::string_view(block.data(), used));
+      used = 0;
     }
     if (progress.lastDrawn < 1.0) {
-      redrawProgress(progress.window, progress.ui,
-                     static_cast<double>(lines) * kAssumedLineLength / static_cast<double>(length),
-                     progress.lastDrawn, kProgressThreshold);
+      // The redraw step decides; the same test here saves a call for the lines it would skip.
+      const double fraction =
+          static_cast<double>(lines) * kAssumedLineLength / static_cast<double>(length);
+      if (fraction - progress.lastDrawn > kProgressThreshold) {
+        redrawProgress(progress.window, progress.ui, fraction, progress.lastDrawn,
+                       kProgressThreshold);
+      }
     }
   }
-  out.write(block);
+  out.write(std::string_view(block.data(), used));
   reader.close();
   if (!out.close()) return CopyStatus::OutputFailed;
   return status;
@@ -169,12 +214,21 @@ std::string ParsedPoint::colourText() const {
 }
 
 bool ParsePointStrict(std::string_view line, int fieldCount, ParsedPoint& out) {
-  std::string_view rest = line;
   out = ParsedPoint{};
-  if (!cut(rest, out.x) || !cut(rest, out.y) || !cut(rest, out.z)) return false;
+  const int cuts = fieldCount == 3 ? 3 : 5;
+  std::size_t at[5];
+  if (blankPositions(line, cuts, at) < cuts) return false;
+  const char* s = line.data();
+  auto field = [s](std::size_t from, std::size_t to) {
+    return std::string_view(s + from, to - from);
+  };
+  out.x = field(0, at[0]);
+  out.y = field(at[0] + 1, at[1]);
+  out.z = field(at[1] + 1, at[2]);
   if (fieldCount == 3) return true;
-  if (!cut(rest, out.r) || !cut(rest, out.g)) return false;
-  out.b = rest;
+  out.r = field(at[2] + 1, at[3]);
+  out.g = field(at[3] + 1, at[4]);
+  out.b = field(at[4] + 1, line.size());
   return true;
 }
 
@@ -199,21 +253,24 @@ bool ParsePointLenient(std::string_view line, ParsedPoint& out) {
 
 bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::string& scratch,
                          std::string_view& result) {
-  if (drawUnit == "mm") {
-    const auto value = text::parseNumber(text);
-    if (!value) return false;
-    const auto single = text::toFloat32(*value);
-    if (!single) return false;
-    // float × 1000 is exact in double; rounding it once gives the single-precision product.
-    const auto scaled = text::toFloat32(static_cast<double>(*single) * 1000.0);
-    if (!scaled) return false;
-    char buf[text::kFloatTextMax];
-    scratch.assign(buf, text::floatTextTo(*scaled, buf));
-    result = scratch;
-  } else {
+  if (drawUnit != "mm") {
     result = text;
+    return coordinateCharacters(result);
   }
-  return coordinateCharacters(result);
+  const auto value = text::parseNumber(text);
+  if (!value) return false;
+  // The nearest float of the value, then float × 1000 (exact in double) rounded once more: the
+  // single-precision product. Written out here rather than through toFloat32, since this runs
+  // three times per point.
+  const auto single = static_cast<float>(*value);
+  if (!std::isfinite(single)) return false;
+  const auto scaled = static_cast<float>(static_cast<double>(single) * 1000.0);
+  if (!std::isfinite(scaled)) return false;
+  // A finite float's text holds only digits, "-", ".", "E" and "+": nothing to check.
+  char buf[text::kFloatTextMax];
+  scratch.assign(buf, text::floatTextTo(scaled, buf));
+  result = scratch;
+  return true;
 }
 
 bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::string& out) {

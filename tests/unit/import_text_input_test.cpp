@@ -2,14 +2,19 @@
 // helpers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "common/file_io.h"
+#include "common/number_text.h"
 #include "import/point_helpers.h"
 #include "import/text_input.h"
 #include "tests/support/fake_platform.h"
@@ -264,6 +269,88 @@ TEST(PointHelpers, DistanceAndPtxTransform) {
   PtxMatrix s;
   s(1, 1) = s(2, 1) = s(3, 1) = 1;
   EXPECT_EQ(TransformPtxPoint(s, 16777216.0f, 1, 1).x, 16777216.0f);
+}
+
+// ---- The fast roads of the drawing loop against plain restatements of the rules, over many
+// random lines and values: the scanning eight bytes at a time, the digit-only colour fields and
+// the millimetre texts must give exactly what the rules give.
+
+// The strict cuts done the slow way: the text before the first blank, then the rest.
+bool referenceStrict(std::string_view line, int fields, std::vector<std::string_view>& out) {
+  out.clear();
+  for (int i = 0; i < (fields == 3 ? 3 : 5); ++i) {
+    const auto blank = line.find(' ');
+    if (blank == std::string_view::npos) return false;
+    out.push_back(line.substr(0, blank));
+    line.remove_prefix(blank + 1);
+  }
+  if (fields == 6) out.push_back(line);
+  return true;
+}
+
+TEST(ParsePointStrict, AgreesWithPlainCutsOnRandomLines) {
+  std::mt19937 rng(42);
+  // Blanks often, and the bytes next to them in value ("!" is blank + 1, "\x1f" blank - 1),
+  // bytes with the top bit set (Shift-JIS), TABs and NULs.
+  const std::string alphabet = std::string(" ! \x1f\xa0\xe0\t1-.9E") + '\0';
+  std::vector<std::string_view> expected;
+  for (int i = 0; i < 200'000; ++i) {
+    std::string line(rng() % 48, ' ');
+    for (char& c : line) c = alphabet[rng() % alphabet.size()];
+    for (int fields : {3, 6}) {
+      ParsedPoint p;
+      const bool ok = ParsePointStrict(line, fields, p);
+      ASSERT_EQ(ok, referenceStrict(line, fields, expected)) << line;
+      if (!ok) continue;
+      const std::vector<std::string_view> got = {p.x, p.y, p.z, p.r, p.g, p.b};
+      for (std::size_t f = 0; f < expected.size(); ++f) ASSERT_EQ(got[f], expected[f]) << line;
+    }
+  }
+}
+
+TEST(PackTrueColor, DigitFieldsGiveTheSameTextAsTheGeneralReading) {
+  std::mt19937_64 rng(3);
+  std::string out;
+  for (int i = 0; i < 100'000; ++i) {
+    std::string f[3];
+    for (auto& t : f) {
+      const int digits = 1 + static_cast<int>(rng() % 11);  // past the 9 digits of the fast road
+      for (int d = 0; d < digits; ++d) t += static_cast<char>('0' + rng() % 10);
+    }
+    ASSERT_TRUE(PackTrueColorFields(f[0], f[1], f[2], out));
+    // R × 65536 + G × 256 + B in double precision, as the rule says.
+    const double expected = std::stod(f[0]) * 65536.0 + std::stod(f[1]) * 256.0 + std::stod(f[2]);
+    if (expected < 9007199254740992.0) {
+      ASSERT_EQ(out, std::to_string(static_cast<long long>(expected)));
+    } else {
+      ASSERT_EQ(std::stod(out), expected) << out;  // written with 15 digits and E notation
+    }
+  }
+}
+
+TEST(ScaleCoordinateText, MillimetresMatchTheFloatRuleOnRandomCoordinates) {
+  std::mt19937_64 rng(11);
+  std::string out;
+  char text[40];
+  for (int i = 0; i < 200'000; ++i) {
+    const int decimals = static_cast<int>(rng() % 9);
+    const double metres = static_cast<double>(rng() % 2'000'000'000'000ull) / 1e6 - 1e6;
+    std::snprintf(text, sizeof text, "%.*f", decimals, metres);
+    ASSERT_TRUE(ScaleCoordinateText(text, "mm", out)) << text;
+    const float single = static_cast<float>(std::strtod(text, nullptr));
+    ASSERT_EQ(out, text::floatText(single * 1000.0f)) << text;
+  }
+}
+
+TEST(CopyByLines, LinesLongerThanTheWriteBlockArriveWhole) {
+  CopyRun r;
+  std::string longLine(3'000'000, '7');
+  for (std::size_t i = 5; i < longLine.size(); i += 1'000) longLine[i] = '\t';
+  writeBytes(r.in, "1\t2\r\n" + longLine + "\r\n3\t4");
+  EXPECT_EQ(CopyByLines(r.in, r.out, r.progress()), CopyStatus::Done);
+  std::string expected = longLine;
+  std::replace(expected.begin(), expected.end(), '\t', ' ');
+  EXPECT_EQ(readBytes(r.out), "1 2\r\n" + expected + "\r\n3 4\r\n");
 }
 
 }  // namespace
