@@ -163,8 +163,8 @@ CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPat
   if (!out.open(copyPath)) return CopyStatus::OutputFailed;
 
   std::vector<char> block(kChunk * kChunksPerBlock);
-  std::string converted;
-  converted.reserve(block.size() * 2);
+  // Room for the worst case, where every byte is an LF and becomes two.
+  std::vector<char> converted(block.size() * 2);
   const double denominator = static_cast<double>(std::max<std::int64_t>(length, 1));
   std::int64_t chunks = 0;
   while (chunks < kMaxChunks) {
@@ -175,21 +175,20 @@ CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPat
     if (got == 0) break;
 
     // Every LF becomes CR LF; the rest passes byte for byte.
-    converted.clear();
     const char* p = block.data();
     const char* end = p + got;
+    char* o = converted.data();
     while (p < end) {
       const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-      if (!lf) {
-        converted.append(p, end);
-        break;
-      }
-      const char* at = static_cast<const char*>(lf);
-      converted.append(p, at);
-      converted.append("\r\n");
+      const char* at = lf ? static_cast<const char*>(lf) : end;
+      std::memcpy(o, p, static_cast<std::size_t>(at - p));
+      o += at - p;
+      if (!lf) break;
+      *o++ = '\r';
+      *o++ = '\n';
       p = at + 1;
     }
-    out.write(converted);
+    out.write(std::string_view(converted.data(), static_cast<std::size_t>(o - converted.data())));
 
     const std::size_t chunksRead = (got + kChunk - 1) / kChunk;
     for (std::size_t i = 0; i < chunksRead; ++i) {
