@@ -12,6 +12,9 @@
 #   expect_missing FILE...       Fail when one of the files exists.
 #   expect_present FILE...       Fail when one of the files is missing.
 #   write_delay DIR VALUE        Write delay.dat (one CR LF line) into DIR.
+#   prepare_program_folder DELAY [LAY_DAT], start_standin_cad SUPPORT_DIR, cad_state KEY,
+#   wait_cad_load SECS           A program folder ready for a whole run, the stand-in CAD, and
+#                                waiting for it; described where they are defined.
 
 HARLOWE_OPEN_TITLE="点群、メッシュのファイルを選択して下さい。"
 HARLOWE_APP_TITLE="Harlowe"
@@ -64,3 +67,77 @@ expect_present() {
 }
 
 write_delay() { printf '%s\r\n' "$2" >"$1/delay.dat"; }
+
+# --- a program folder, the stand-in CAD and waiting for it (harlowe-run.sh, scripts/demo.sh) ---
+
+# prepare_program_folder DELAY [LAY_DAT]: a fresh program folder with harlowe.exe, the stand-in's
+# MkScr.ini, delay.dat and Lay.dat (a copy of LAY_DAT, or one entry "0"). Sets HARLOWE_APP.
+prepare_program_folder() {
+  HARLOWE_APP=$(make_program_folder harlowe.exe) || exit 1
+  cp "$HARLOWE_SOURCE_DIR/standin/cad/MkScr.ini" "$HARLOWE_APP/MkScr.ini"
+  write_delay "$HARLOWE_APP" "$1"
+  if [[ -n "${2:-}" ]]; then
+    cp "$2" "$HARLOWE_APP/Lay.dat"
+  else
+    write_ansi "$HARLOWE_APP/Lay.dat" $'0\n'
+  fi
+}
+
+# start_standin_cad SUPPORT_DIR: starts the stand-in CAD in its own folder with SUPPORT_DIR (a
+# Linux path) as the folder where load finds the scripts; waits until it is up. Sets CAD_DIR (its
+# dump is CAD_DIR/dump) and CAD_PID. CAD_TITLE is the pattern of its main window's caption.
+CAD_TITLE="StandInCAD - *"
+start_standin_cad() {
+  local support_win
+  support_win=$(to_winpath "$1") || exit 1
+  CAD_DIR="$E2E_WORK/cad"
+  mkdir -p "$CAD_DIR"
+  cp "$(win_exe standin_cad.exe)" "$CAD_DIR/" || exit 1
+  write_ansi "$CAD_DIR/standin_cad.ini" "[StandIn]
+MainCaption=StandInCAD
+TextCaption=SIC Text Window
+CommandCaption=StandIn Command Line
+DrawingName=Drawing1.dwg
+SupportPath=$support_win
+DumpFolder=dump
+GetPointAnswer=continue
+"
+  win_start "$CAD_DIR/standin_cad.exe"
+  CAD_PID=$WIN_PID
+  drv --timeout 30000 wait "$CAD_TITLE" >/dev/null || e2e_fail "the stand-in CAD did not show"
+  for _ in $(seq 1 100); do
+    [[ -f "$CAD_DIR/dump/state.txt" ]] && return 0
+    sleep 0.1
+  done
+  e2e_fail "the stand-in CAD wrote no state"
+}
+
+# cad_state KEY: a value of the CAD's state.txt (lines, idle, errors, entities, zoom_extents).
+cad_state() { sed -n "s/^$1=//p" "$CAD_DIR/dump/state.txt" 2>/dev/null | tr -d '\r'; }
+
+# wait_cad_load SECS: after harlowe.exe has ended, waits until the CAD has evaluated the load
+# command and is idle. Returns 1 with the reason in CAD_FAILURE when the command does not arrive
+# within 20 s, the CAD is still busy after SECS, it ends, or a line failed.
+wait_cad_load() {
+  local quiet_end=$((SECONDS + 20)) end=$((SECONDS + $1))
+  CAD_FAILURE=""
+  # The pastes are over when harlowe.exe ends: the CAD starts on them within moments, or they
+  # went astray. Evaluating the scripts may then take long.
+  until grep -q '(load "ENT_GOGO")' "$CAD_DIR/dump/evaluated.log" 2>/dev/null &&
+    [[ "$(cad_state idle)" == 1 ]]; do
+    if ((SECONDS >= end)); then
+      CAD_FAILURE="the CAD did not evaluate (load \"ENT_GOGO\") within $1 s"
+    elif ((SECONDS >= quiet_end)) && [[ "$(cad_state idle)" == 1 ]]; then
+      CAD_FAILURE="the command (load \"ENT_GOGO\") did not reach the CAD"
+    elif ! win_alive "$CAD_PID"; then
+      CAD_FAILURE="the stand-in CAD ended"
+    fi
+    [[ -z "$CAD_FAILURE" ]] || return 1
+    sleep 0.2
+  done
+  if [[ "$(cad_state errors)" != 0 ]]; then
+    CAD_FAILURE="the CAD reported $(cad_state errors) failed line(s); see its history.txt"
+    return 1
+  fi
+  return 0
+}

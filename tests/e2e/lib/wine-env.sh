@@ -154,6 +154,9 @@ _e2e_start_xvfb() {
 }
 
 wine_env_init() {
+  # A second session inside a running one would wait forever for the prefix lock.
+  [[ -z "${E2E_SESSION_ACTIVE:-}" ]] ||
+    _e2e_die "a Wine session is already set up by the calling script (do not nest wine_env_init)"
   [[ -n "${HARLOWE_WIN_BUILD_DIR:-}" ]] || _e2e_die "HARLOWE_WIN_BUILD_DIR is not set"
   HARLOWE_WIN_BUILD_DIR=$(cd "$HARLOWE_WIN_BUILD_DIR" && pwd) || _e2e_die "no build folder"
   : "${HARLOWE_SOURCE_DIR:=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)}"
@@ -171,6 +174,7 @@ wine_env_init() {
   E2E_ARTIFACTS="$HARLOWE_WIN_BUILD_DIR/e2e-artifacts/$scenario"
   mkdir -p "$E2E_ARTIFACTS" "$HARLOWE_WIN_BUILD_DIR/wine"
 
+  export E2E_SESSION_ACTIVE=1
   trap _e2e_cleanup EXIT
   trap 'exit 130' INT
   trap 'exit 143' TERM
@@ -278,7 +282,10 @@ screenshot() {
   local name=$1 title=${2:-} out="$E2E_ARTIFACTS/$1.png" target=root
   sleep "${E2E_SHOT_DELAY:-0.5}"  # a window that has just appeared may still be painting
   if [[ -n "$title" ]] && command -v xdotool >/dev/null; then
-    target=$(DISPLAY="$DISPLAY" timeout 10 xdotool search --onlyvisible --name "^${title}\$" \
+    local re
+    re=$(printf '%s' "${title%\*}" | sed 's/[][\.*^$(){}+?|/]/\\&/g')
+    if [[ "$title" == *\* ]]; then re="^$re"; else re="^$re\$"; fi
+    target=$(DISPLAY="$DISPLAY" timeout 10 xdotool search --onlyvisible --name "$re" \
       2>/dev/null | head -n1)
     [[ -n "$target" ]] || target=root
   fi
