@@ -233,8 +233,9 @@ int main(int argc, char** argv) {
   for (const std::int64_t points : sizes) {
     for (const std::string& form : forms) {
       const bool crlf = form == "crlf";
-      const std::string name =
-          std::to_string(points / 1'000'000) + "M" + (crlf ? "_crlf_tab" : "_lf_blank") + ".txt";
+      std::string name = points % 1'000'000 == 0 ? std::to_string(points / 1'000'000) + "M"
+                                                 : std::to_string(points / 1'000) + "k";
+      name.append(crlf ? "_crlf_tab" : "_lf_blank").append(".txt");
       const fs::path input = dir / "data" / name;
       generate(input, points, crlf);
       const double mb = static_cast<double>(fs::file_size(input)) / 1e6;
