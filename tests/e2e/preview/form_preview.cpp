@@ -4,9 +4,10 @@
 //   --ptx       Form3 with its equal-interval frame hidden, as for PTX input
 //   --dir DIR   program folder (where Form4 reads Lay.dat); default: this program's folder
 //   --input P   the input path that Form4 shows
-//   --fraction F, --stage TEXT, --seconds N, --no-pump
+//   --fraction F, --stage TEXT, --seconds N, --no-pump S
 //               Form2: draw the bar at F (default 0.5) with that stage text, repaint, then keep
-//               the window N seconds (default 30), processing messages unless --no-pump
+//               the window N seconds (default 30); with --no-pump the first S of them process no
+//               message at all, as a converter between two pump turns
 //
 // The settings are printed as name=value lines (UTF-8) after the form is gone.
 #include <windows.h>
@@ -52,7 +53,8 @@ std::string exeFolder() {
   return win32::narrow(p.substr(0, p.find_last_of(L'\\') + 1));
 }
 
-int progress(double fraction, const std::string& stage, int seconds, bool pump) {
+int progress(double fraction, const std::string& stage, int seconds, int still) {
+  const bool pump = still == 0;
   auto window = win32::makeWin32ProgressWindow();
   win32::WinUi ui;
   window->show();
@@ -67,9 +69,10 @@ int progress(double fraction, const std::string& stage, int seconds, bool pump) 
     window->repaint();
   }
   print("shown");
-  DWORD end = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
+  const DWORD start = GetTickCount();
+  const DWORD end = start + static_cast<DWORD>(seconds) * 1000;
   while (static_cast<int>(end - GetTickCount()) > 0) {
-    if (pump) {
+    if (GetTickCount() - start >= static_cast<DWORD>(still) * 1000) {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
       MSG msg;
       while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -96,7 +99,8 @@ int wmain(int argc, wchar_t** argv) {
   RunSettings s;
   s.AppDir = exeFolder();
   s.InputFileLabel = "C:\\点群\\scan.txt";
-  bool ptx = false, pump = true;
+  bool ptx = false;
+  int still = 0;
   double fraction = 0.5;
   int seconds = 30;
   std::string stage;
@@ -105,8 +109,8 @@ int wmain(int argc, wchar_t** argv) {
     bool more = i + 1 < args.size();
     if (a == "--ptx") {
       ptx = true;
-    } else if (a == "--no-pump") {
-      pump = false;
+    } else if (a == "--no-pump" && more) {
+      still = std::stoi(args[++i]);
     } else if (a == "--dir" && more) {
       s.AppDir = args[++i];
       if (s.AppDir.empty() || s.AppDir.back() != '\\') s.AppDir += '\\';
@@ -125,7 +129,7 @@ int wmain(int argc, wchar_t** argv) {
   }
 
   const std::string& form = args[0];
-  if (form == "Form2") return progress(fraction, stage, seconds, pump);
+  if (form == "Form2") return progress(fraction, stage, seconds, still);
 
   win32::WinSystem system;
   win32::WinCodePage codePage;
