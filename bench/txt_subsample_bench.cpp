@@ -127,7 +127,7 @@ double pieceCopy(const fs::path& app, const fs::path& floorDir) {
   std::FILE* in = std::fopen((app / "ENT_GO.lsp").c_str(), "rb");
   std::vector<char> buf(1 << 20);
   for (std::size_t k = 0; k < sizes.size(); ++k) {
-    std::FILE* out = std::fopen((floorDir / ("p" + std::to_string(k))).c_str(), "wb");
+    std::FILE* out = std::fopen((floorDir / std::to_string(k)).c_str(), "wb");
     for (std::uintmax_t left = sizes[k]; left > 0;) {
       const std::size_t got =
           std::fread(buf.data(), 1, std::min<std::uintmax_t>(left, buf.size()), in);
@@ -233,8 +233,10 @@ int main(int argc, char** argv) {
   for (const std::int64_t points : sizes) {
     for (const std::string& form : forms) {
       const bool crlf = form == "crlf";
-      std::string name = points % 1'000'000 == 0 ? std::to_string(points / 1'000'000) + "M"
-                                                 : std::to_string(points / 1'000) + "k";
+      // Built by appending: GCC 12 warns falsely about "+" on temporary strings here.
+      const bool whole = points % 1'000'000 == 0;
+      std::string name = std::to_string(whole ? points / 1'000'000 : points / 1'000);
+      name.append(whole ? "M" : "k");
       name.append(crlf ? "_crlf_tab" : "_lf_blank").append(".txt");
       const fs::path input = dir / "data" / name;
       generate(input, points, crlf);
@@ -249,7 +251,7 @@ int main(int argc, char** argv) {
             harlowe::RunSettings s;
             s.AppDir = system.folder + "\\";
             s.InputPath = input.string();
-            s.TargetLayer = "0";
+            s.TargetLayer.assign(1, '0');
             s.DrawUnit.assign(unit.data(), unit.size());
             s.SubSampleStep = static_cast<std::int16_t>(n);
             const auto t0 = Clock::now();
