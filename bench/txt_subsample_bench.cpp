@@ -250,7 +250,10 @@ int main(int argc, char** argv) {
             window.marks.clear();
             harlowe::RunSettings s;
             s.AppDir = system.folder + "\\";
+            // In the program's own form, with backslashes, so that the log goes beside the
+            // input (and is removed with it) rather than into the current folder.
             s.InputPath = input.string();
+            std::replace(s.InputPath.begin(), s.InputPath.end(), '/', '\\');
             s.TargetLayer.assign(1, '0');
             s.DrawUnit.assign(unit.data(), unit.size());
             s.SubSampleStep = static_cast<std::int16_t>(n);
