@@ -15,37 +15,24 @@ class Win32ProgressWindow : public platform::ProgressWindow {
   ~Win32ProgressWindow() override { unload(); }
 
   void show() override {
-    if (!window_) {
-      bar_.clear();
-      window_ = std::make_unique<Win32Form>(dialogs::form2Def(), &behaviour_);
-      window_->load();
-      // The bar is state, not only pixels, so that any repaint (a move, an uncovering) draws
-      // what has been drawn so far.
-      window_->setPainter("Picture1", [this](HDC dc, const RECT& client) {
-        RECT box = client;
-        box.right = client.left + bar_.pixels(client.right - client.left);
-        if (box.right <= box.left) return;
-        HBRUSH navy = CreateSolidBrush(kNavy);
-        FillRect(dc, &box, navy);
-        DeleteObject(navy);
-      });
-    }
-    window_->show(true);
+    load();
+    if (!IsWindowVisible(window_->hwnd())) window_->show(true);
   }
 
+  // Touching a control of an unloaded window loads it (hidden) with its design values.
   void setStage(const std::string& text) override {
-    show();  // touching a control of an unloaded form loads it
+    load();
     window_->setText("Label1", text);
   }
 
   void drawBar(double fraction) override {
-    show();
+    load();
     bar_.draw(fraction);
     window_->invalidate("Picture1");
   }
 
   void setPercentText(const std::string& text) override {
-    show();
+    load();
     window_->setText("Label2", text);
   }
 
@@ -60,6 +47,23 @@ class Win32ProgressWindow : public platform::ProgressWindow {
   }
 
  private:
+  void load() {
+    if (window_) return;
+    bar_.clear();
+    window_ = std::make_unique<Win32Form>(dialogs::form2Def(), &behaviour_);
+    window_->load();
+    // The bar is state, not only pixels, so that any repaint (a move, an uncovering) draws
+    // what has been drawn so far.
+    window_->setPainter("Picture1", [this](HDC dc, const RECT& client) {
+      RECT box = client;
+      box.right = client.left + bar_.pixels(client.right - client.left);
+      if (box.right <= box.left) return;
+      HBRUSH navy = CreateSolidBrush(kNavy);
+      FillRect(dc, &box, navy);
+      DeleteObject(navy);
+    });
+  }
+
   dialogs::Form2 behaviour_;
   dialogs::ProgressBar bar_;
   std::unique_ptr<Win32Form> window_;
