@@ -30,6 +30,7 @@
 #                     colour; then one row per entity, tab-separated), layers.tsv, variables.tsv,
 #                     evaluated.log, history.txt, state.txt
 #   cad.png           a screenshot of the CAD's main window at the end
+#   answered.txt      the captions of the windows answered, in order, one per line
 #   messages.txt      the texts of message boxes that came up (each was answered with OK and ends
 #                     the run as a failure)
 #
@@ -104,7 +105,7 @@ source "$here/lib/wine-env.sh"
 source "$here/lib/harlowe.sh"
 wine_env_init
 E2E_ARTIFACTS=$out
-rm -rf "$out/scripts" "$out/cad" "$out/messages.txt" "$out/run.txt" "$out/cad.png" \
+rm -rf "$out/scripts" "$out/cad" "$out/messages.txt" "$out/answered.txt" "$out/run.txt" "$out/cad.png" \
   "$out/input-folder.txt" "$out/QMR_実行.log"
 
 # --- the program folder, the input and the stand-in CAD ---------------------------------------
@@ -190,6 +191,7 @@ while win_alive "$HARLOWE_PID"; do
     else
       continue
     fi
+    printf '%s\n' "$caption" >>"$out/answered.txt"
     acted=1
     break
   done <<<"$windows"
