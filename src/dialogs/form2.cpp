@@ -28,7 +28,7 @@ constexpr ControlDef kControls[] = {
      .autoSize = true},
 };
 
-const FormDef kForm{
+constexpr FormDef kForm{
     .name = "Form2",
     .caption = "データ処理",
     .clientWidth = 4755,

@@ -119,7 +119,7 @@ constexpr ControlDef kControls[] = {
 constexpr std::string_view kTabOrder[] = {"Text1",  "Command1", "Command2", "Check1",
                                           "Check2", "Text2",    "Check3"};
 
-const FormDef kForm{
+constexpr FormDef kForm{
     .name = "Form3",
     .caption = "SubSample Setup",
     .clientWidth = 4320,

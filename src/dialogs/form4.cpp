@@ -100,7 +100,7 @@ constexpr ControlDef kControls[] = {
 
 constexpr std::string_view kTabOrder[] = {"List1", "Command1", "Command2", "Text1", "Check1"};
 
-const FormDef kForm{
+constexpr FormDef kForm{
     .name = "Form4",
     .caption = "レイヤー選択",
     .clientWidth = 5625,

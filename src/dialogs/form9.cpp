@@ -1,6 +1,7 @@
 #include "dialogs/form9.h"
 
-#include <string>
+#include <array>
+#include <string_view>
 
 namespace harlowe::dialogs {
 
@@ -10,16 +11,29 @@ constexpr FontSpec kLabelFont{kFormFace, 12.0};
 
 // Twelve and forty-three ideographic spaces push the second and third sentence onto lines of
 // their own in a label 6855 twips wide.
-const std::string kForm9Label1 = [] {
-  std::string s = "以下のように設定してエクスポートしてください。";
-  for (int i = 0; i < 12; ++i) s += "\u3000";
-  s += "Saveカラー設定は行いません。";
-  for (int i = 0; i < 43; ++i) s += "\u3000";
-  s += "精度は下4桁に設定します。";
-  return s;
+constexpr std::string_view kSentence1 = "以下のように設定してエクスポートしてください。";
+constexpr std::string_view kSentence2 = "Saveカラー設定は行いません。";
+constexpr std::string_view kSentence3 = "精度は下4桁に設定します。";
+constexpr std::string_view kWideSpace = "\u3000";
+constexpr auto kForm9Label1Chars = [] {
+  std::array<char, kSentence1.size() + kSentence2.size() + kSentence3.size() +
+                       (12 + 43) * kWideSpace.size()>
+      out{};
+  std::size_t at = 0;
+  auto put = [&](std::string_view s, int times) {
+    for (int t = 0; t < times; ++t)
+      for (char ch : s) out[at++] = ch;
+  };
+  put(kSentence1, 1);
+  put(kWideSpace, 12);
+  put(kSentence2, 1);
+  put(kWideSpace, 43);
+  put(kSentence3, 1);
+  return out;
 }();
+constexpr std::string_view kForm9Label1{kForm9Label1Chars.data(), kForm9Label1Chars.size()};
 
-const ControlDef kForm9Controls[] = {
+constexpr ControlDef kForm9Controls[] = {
     {.kind = ControlKind::Label,
      .name = "Label2",
      .left = 240,
@@ -68,7 +82,7 @@ const ControlDef kForm9Controls[] = {
 
 constexpr std::string_view kForm9Tabs[] = {"Command1"};
 
-const FormDef kForm9{
+constexpr FormDef kForm9{
     .name = "Form9",
     .caption = "CloudCompareでのエクスポート設定",
     .clientWidth = 7260,
@@ -125,7 +139,7 @@ constexpr ControlDef kForm9OriControls[] = {
 
 constexpr std::string_view kForm9OriTabs[] = {"Picture1", "Command1", "Command2"};
 
-const FormDef kForm9Ori{
+constexpr FormDef kForm9Ori{
     .name = "Form9_ori",
     .caption = "CloudCompareでのﾌｧｲﾙ設定",
     .clientWidth = 7050,

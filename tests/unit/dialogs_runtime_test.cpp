@@ -90,6 +90,17 @@ TEST(FormTables, PlacementAndWindowKind) {
   }
 }
 
+TEST(FormTables, GuidanceTextKeepsItsIdeographicSpaces) {
+  std::string expected = "以下のように設定してエクスポートしてください。";
+  for (int i = 0; i < 12; ++i) expected += "\u3000";
+  expected += "Saveカラー設定は行いません。";
+  for (int i = 0; i < 43; ++i) expected += "\u3000";
+  expected += "精度は下4桁に設定します。";
+  EXPECT_EQ(findControl(form9Def(), "Label1")->text, expected);
+  EXPECT_EQ(findControl(form9OriDef(), "Label1")->text,
+            "Cloud Compareでは以下のように設定してエクスポートしてください。\u3000");
+}
+
 TEST(Placement, CentredAndTopThirdWithTruncatingDivision) {
   Position p = placeForm(Placement::Centred, 28800, 16200, 4500, 5001);
   EXPECT_EQ(p.left, 14400 - 2250);
