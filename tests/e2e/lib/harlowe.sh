@@ -29,7 +29,8 @@ HARLOWE_MSG_NOT_CC_TEXT="Reconstructor TXTファイルではありません。Cl
 HARLOWE_MSG_DELAY_MISSING="delay.datファイルがありません。ディレイする値１～２０をセットして　delay.datというファイルを作成してください。"
 
 start_harlowe() {
-  win_start "$1/harlowe.exe"
+  # Wine's chatter goes to a file that e2e_fail shows.
+  win_start "$1/harlowe.exe" >>"$E2E_WORK/harlowe.stderr.log" 2>&1
   HARLOWE_PID=$WIN_PID
 }
 
@@ -102,7 +103,7 @@ SupportPath=$support_win
 DumpFolder=dump
 GetPointAnswer=continue
 "
-  win_start "$CAD_DIR/standin_cad.exe"
+  win_start "$CAD_DIR/standin_cad.exe" >>"$E2E_WORK/cad.stderr.log" 2>&1
   CAD_PID=$WIN_PID
   drv --timeout 30000 wait "$CAD_TITLE" >/dev/null || e2e_fail "the stand-in CAD did not show"
   for _ in $(seq 1 100); do

@@ -38,7 +38,8 @@
 #   screenshot NAME [TITLE]   Save a PNG of the screen (or of the top-level window whose caption is
 #                             TITLE) as $E2E_ARTIFACTS/NAME.png, after E2E_SHOT_DELAY (0.5 s) for
 #                             the painting to finish; prints the path.
-#   e2e_fail MESSAGE          Print the message, the visible windows and a screenshot; exit 1.
+#   e2e_fail MESSAGE          Print the message, the visible windows, a screenshot and the end of
+#                             every $E2E_WORK/*.stderr.log (programs' Wine output); exit 1.
 #   e2e_note MESSAGE          Print a progress line to stderr.
 #   write_ansi FILE TEXT      Write TEXT (UTF-8 in the script) to FILE in CP932, "\n" becoming CR LF.
 #   read_ansi FILE            Print a CP932 file as UTF-8, CR LF becoming "\n".
@@ -305,6 +306,12 @@ e2e_fail() {
     local shot
     shot=$(screenshot "failure-$(date +%H%M%S)") && echo "screenshot: $shot" >&2
   fi
+  local log
+  for log in "${E2E_WORK:-/nonexistent}"/*.stderr.log; do
+    [[ -s "$log" ]] || continue
+    echo "--- last lines of $(basename "$log"):" >&2
+    tail -n 20 "$log" >&2
+  done
   exit 1
 }
 
