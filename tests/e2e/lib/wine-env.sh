@@ -17,12 +17,16 @@
 #   E2E_WORK        a fresh scratch folder, removed at exit unless E2E_KEEP=1.
 #   E2E_ARTIFACTS   $HARLOWE_WIN_BUILD_DIR/e2e-artifacts/<scenario>: screenshots, kept.
 #   E2E_EXE_DIR     folder of the Windows programs; E2E_DRIVER the dialog driver.
+# One session per process tree: a script that called wine_env_init must not run another script
+# that calls it (such as harlowe-run.sh); that one stops with a message instead of waiting for the
+# lock forever.
 #
 # Functions (stable; other scenarios rely on them):
 #   wine_cmd ARGS...          Run a command in the Wine environment (Japanese locale), e.g.
 #                             wine_cmd "$WINE_BIN" reg add ...; bounded by E2E_CMD_TIMEOUT (60 s).
 #   win_run SECS EXE [ARGS]   Run a Windows program to its end, at most SECS seconds; returns its
-#                             exit code (124 when it was stopped at the time limit).
+#                             exit code (124 when it was stopped at the time limit). Programs
+#                             start with E2E_WORK as their current folder.
 #   win_start EXE [ARGS]      Start a Windows program in the background (limit E2E_START_LIMIT,
 #                             600 s); its pid is in WIN_PID; it is killed at cleanup.
 #   win_wait PID SECS         Wait at most SECS seconds for a started program; returns its exit
@@ -36,7 +40,7 @@
 #                             Create a fresh folder "$E2E_WORK/<n>/テスト フォルダ/プログラム" holding
 #                             harlowe.exe (or the given programs of E2E_EXE_DIR); prints its path.
 #   screenshot NAME [TITLE]   Save a PNG of the screen (or of the top-level window whose caption is
-#                             TITLE) as $E2E_ARTIFACTS/NAME.png, after E2E_SHOT_DELAY (0.5 s) for
+#                             TITLE; a TITLE ending in "*" matches as a prefix) as $E2E_ARTIFACTS/NAME.png, after E2E_SHOT_DELAY (0.5 s) for
 #                             the painting to finish; prints the path.
 #   e2e_fail MESSAGE          Print the message, the visible windows, a screenshot and the end of
 #                             every $E2E_WORK/*.stderr.log (programs' Wine output); exit 1.
