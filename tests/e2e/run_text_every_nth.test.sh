@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The whole road for a CloudCompare text file, unattended: the open dialog, the guidance, every
 # 3rd point in millimetres, a new layer with a blank and Japanese characters, zoom at the end; the
-# stand-in CAD must hold exactly lines 3, 6, 9, ... of the input, scaled and coloured, on that
-# layer, and nothing but the log may be left beside the input.
+# stand-in CAD must have received the three command lines and hold exactly lines 3, 6, 9, ... of
+# the input, scaled and coloured, on that layer; nothing but the log may be left beside the input.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 : "${HARLOWE_SOURCE_DIR:=$(cd "$here/../.." && pwd)}"
@@ -49,6 +49,9 @@ bad=$(tail -n +2 "$out/cad/entities.tsv" | paste - "$out/expected.txt" | awk -F'
 [[ -z "$bad" ]] || fail "$bad"
 grep -q "^${layer}"$'\t'".*"$'\t'"1$" "$out/cad/layers.tsv" || fail "the layer is not current: $(cat "$out/cad/layers.tsv")"
 grep -qx 'zoom_extents=1' "$out/cad/state.txt" || fail "no zoom to the whole drawing"
+# What reached the CAD's command line: the three pastes of the CAD link, whole and in order.
+printf '%s\n' '(setvar "cmdecho" 0)' '(prompt "実行中です。　お待ちください。")' '(load "ENT_GOGO")' |
+  cmp -s - "$out/cad/evaluated.log" || fail "the CAD received: $(cat "$out/cad/evaluated.log")"
 
 # The script set and the files beside the input.
 for f in ENT_GO.lsp ENT_start.lsp ent_gogo.lsp ENT_GO1.lsp; do
