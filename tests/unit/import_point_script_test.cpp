@@ -11,6 +11,7 @@
 #include "import/point_script.h"
 #include "import/run_settings.h"
 #include "tests/support/cp932_codepage.h"
+#include "tests/support/test_files.h"
 
 namespace harlowe {
 namespace {
@@ -27,22 +28,10 @@ struct TempDir {
   std::string appDir() const { return path.string() + "\\"; }
 };
 
-std::string readBytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+const auto& readBytes = test::readFileBytes;
 
 // Expected text: UTF-8 with "\n" line ends, as it reads; the file holds CP932 with CR LF.
-std::string cp932(const std::string& utf8WithLf) {
-  std::string crlf;
-  for (char c : utf8WithLf) {
-    if (c == '\n') crlf += '\r';
-    crlf += c;
-  }
-  return test::Cp932CodePage().toAnsi(crlf);
-}
+using test::cp932;
 
 // A point source over a list; a failure can be planted at one position.
 class ListSource : public PointSource {

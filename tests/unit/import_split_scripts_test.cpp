@@ -13,20 +13,14 @@
 #include "import/split_scripts.h"
 #include "tests/support/cp932_codepage.h"
 #include "tests/support/fake_platform.h"
+#include "tests/support/test_files.h"
 
 namespace harlowe {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string cp932(const std::string& utf8WithLf) {
-  std::string crlf;
-  for (char c : utf8WithLf) {
-    if (c == '\n') crlf += '\r';
-    crlf += c;
-  }
-  return test::Cp932CodePage().toAnsi(crlf);
-}
+using test::cp932;
 
 const char* kLoading = "(princ \"\\nデータを読み込んでいます。しばらくお待ちください。\")\n";
 

@@ -12,6 +12,7 @@
 #include "import/choose_input.h"
 #include "tests/support/cp932_codepage.h"
 #include "tests/support/fake_platform.h"
+#include "tests/support/test_files.h"
 
 namespace harlowe {
 namespace {
@@ -20,14 +21,8 @@ namespace fs = std::filesystem;
 using test::EventLog;
 using test::ProgramEnded;
 
-std::string readFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const fs::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary) << bytes;
-}
+const auto& readFile = test::readFileBytes;
+const auto& writeFile = test::writeFileBytes;
 
 class ScriptedForms : public OptionForms {
  public:
