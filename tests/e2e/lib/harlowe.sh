@@ -12,9 +12,17 @@
 #   expect_missing FILE...       Fail when one of the files exists.
 #   expect_present FILE...       Fail when one of the files is missing.
 #   write_delay DIR VALUE        Write delay.dat (one CR LF line) into DIR.
-#   prepare_program_folder DELAY [LAY_DAT], start_standin_cad SUPPORT_DIR, cad_state KEY,
-#   wait_cad_load SECS           A program folder ready for a whole run, the stand-in CAD, and
-#                                waiting for it; described where they are defined.
+#   prepare_program_folder DELAY [LAY_DAT], start_standin_cad SUPPORT_DIR [NAME DRAWING],
+#   cad_state KEY, wait_cad_load SECS
+#                                A program folder ready for a whole run, the stand-in CAD (one or
+#                                several instances), and waiting for it; described where they are
+#                                defined.
+#   drive_text_road INPUT_WIN STEP LAYER
+#                                Answer harlowe.exe's windows for a text input: the open dialog,
+#                                the guidance, every STEP-th point in metres, the new layer LAYER.
+#   snapshot_pids EXE            The Windows process ids of the processes named EXE, in the order
+#                                of the system's process snapshot (the order the CAD search sees).
+#   window_pid TITLE             The Windows process id of the visible top-level window TITLE.
 
 HARLOWE_OPEN_TITLE="点群、メッシュのファイルを選択して下さい。"
 HARLOWE_APP_TITLE="Harlowe"
@@ -84,28 +92,34 @@ prepare_program_folder() {
   fi
 }
 
-# start_standin_cad SUPPORT_DIR: starts the stand-in CAD in its own folder with SUPPORT_DIR (a
-# Linux path) as the folder where load finds the scripts; waits until it is up. Sets CAD_DIR (its
-# dump is CAD_DIR/dump) and CAD_PID. CAD_TITLE is the pattern of its main window's caption.
+# start_standin_cad SUPPORT_DIR [NAME DRAWING]: starts the stand-in CAD in its own folder with
+# SUPPORT_DIR (a Linux path) as the folder where load finds the scripts; waits until it is up. Sets
+# CAD_DIR (its dump is CAD_DIR/dump) and CAD_PID. CAD_TITLE is the pattern of its main window's
+# caption. Several instances run side by side when each gets its own NAME (its folder
+# $E2E_WORK/NAME, default "cad") and drawing name DRAWING (default Drawing1.dwg); CAD_DIR and
+# CAD_PID then belong to the instance started last, whose exact caption is CAD_CAPTION.
 CAD_TITLE="StandInCAD - *"
 start_standin_cad() {
-  local support_win
+  local support_win name=${2:-cad} drawing=${3:-Drawing1.dwg} wait_for=$CAD_TITLE
   support_win=$(to_winpath "$1") || exit 1
-  CAD_DIR="$E2E_WORK/cad"
+  CAD_DIR="$E2E_WORK/$name"
+  CAD_CAPTION="StandInCAD - [$drawing]"
+  # With a NAME, other instances may already show: wait for this one's own caption.
+  [[ -z "${2:-}" ]] || wait_for=$CAD_CAPTION
   mkdir -p "$CAD_DIR"
   cp "$(win_exe standin_cad.exe)" "$CAD_DIR/" || exit 1
   write_ansi "$CAD_DIR/standin_cad.ini" "[StandIn]
 MainCaption=StandInCAD
 TextCaption=SIC Text Window
 CommandCaption=StandIn Command Line
-DrawingName=Drawing1.dwg
+DrawingName=$drawing
 SupportPath=$support_win
 DumpFolder=dump
 GetPointAnswer=continue
 "
-  win_start "$CAD_DIR/standin_cad.exe" >>"$E2E_WORK/cad.stderr.log" 2>&1
+  win_start "$CAD_DIR/standin_cad.exe" >>"$E2E_WORK/$name.stderr.log" 2>&1
   CAD_PID=$WIN_PID
-  drv --timeout 30000 wait "$CAD_TITLE" >/dev/null || e2e_fail "the stand-in CAD did not show"
+  drv --timeout 30000 wait "$wait_for" >/dev/null || e2e_fail "the stand-in CAD did not show"
   for _ in $(seq 1 100); do
     [[ -f "$CAD_DIR/dump/state.txt" ]] && return 0
     sleep 0.1
@@ -141,4 +155,39 @@ wait_cad_load() {
     return 1
   fi
   return 0
+}
+
+# --- driving a text road, and what the CAD search sees --------------------------------------------
+
+# drive_text_road INPUT_WIN STEP LAYER: answers the windows of a started harlowe.exe for the text
+# input INPUT_WIN (a Windows path): the open dialog with the text filter, the export guidance,
+# Form3 with every STEP-th point (the unit stays metres) and Form4 with the new layer LAYER.
+# Fails the scenario when a window does not come or cannot be answered.
+drive_text_road() {
+  local input_win=$1 step=$2 layer=$3
+  drv wait "$HARLOWE_OPEN_TITLE" "#32770" >/dev/null || e2e_fail "the open dialog did not show"
+  drv open-file "$HARLOWE_OPEN_TITLE" "$HARLOWE_FILTER_TXT" "$input_win" ||
+    e2e_fail "could not choose $input_win in the open dialog"
+  drv wait "$HARLOWE_FORM9_TITLE" >/dev/null || e2e_fail "the export guidance did not show"
+  drv click "$HARLOWE_FORM9_TITLE" Command1 || e2e_fail "could not acknowledge the guidance"
+  drv wait "$HARLOWE_FORM3_TITLE" >/dev/null || e2e_fail "Form3 did not show"
+  drv set-text "$HARLOWE_FORM3_TITLE" Text1 "$step" || e2e_fail "could not type the step"
+  drv click "$HARLOWE_FORM3_TITLE" Command1 || e2e_fail "could not press OK in Form3"
+  drv wait "$HARLOWE_FORM4_TITLE" >/dev/null || e2e_fail "Form4 did not show"
+  drv set-text "$HARLOWE_FORM4_TITLE" Text1 "$layer" || e2e_fail "could not type the layer"
+  drv click "$HARLOWE_FORM4_TITLE" Command1 || e2e_fail "could not press OK in Form4"
+}
+
+# snapshot_pids EXE: wmic lists the processes from a toolhelp snapshot, as the CAD search reads
+# them, so its order is the order in which the search finds the instances. One id per line.
+snapshot_pids() {
+  local list
+  list=$(wine_cmd "$WINE_BIN" wmic process get name,processid 2>/dev/null |
+    iconv -f UTF-16LE -t UTF-8 2>/dev/null | sed '1s/^\xEF\xBB\xBF//; s/\r$//') ||
+    e2e_fail "wmic did not list the processes"
+  awk -v exe="$1" 'tolower($1) == tolower(exe) { print $2 }' <<<"$list"
+}
+
+window_pid() {
+  drv list | awk -F'\t' -v t="$1" '{ sub(/\r$/, "", $5) } $5 == t { print $2; exit }'
 }

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Two stand-in CADs run side by side, each with its own drawing and dump, both loading from the
+# program folder. A whole text road must deliver the three command lines to the instance that the
+# CAD search finds last (the last of the CAD's processes in the system's process snapshot) and
+# nothing at all to the other one.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/lib/wine-env.sh"
+source "$here/lib/harlowe.sh"
+wine_env_init
+
+prepare_program_folder 10
+data="$E2E_WORK/入力 データ"
+mkdir -p "$data"
+# 40 points, blank-separated with LF line ends; every 4th is drawn.
+awk 'BEGIN { for (i = 1; i <= 40; i++)
+  printf "%.3f %.3f %.3f %d %d %d\n", i * 0.25, -i * 0.125, i % 5, i * 6, 255 - i * 6, i % 7 }' \
+  >"$data/scan.txt"
+input_win=$(to_winpath "$data/scan.txt") || exit 1
+layer="点群 二台"
+
+# The two instances: first and second started.
+names=(cad-first cad-second)
+drawings=("第一図面.dwg" "第二図面.dwg")
+dirs=() pids=() procs=()
+for i in 0 1; do
+  start_standin_cad "$HARLOWE_APP" "${names[i]}" "${drawings[i]}"
+  dirs+=("$CAD_DIR")
+  procs+=("$CAD_PID")
+  pid=$(window_pid "$CAD_CAPTION")
+  [[ "$pid" =~ ^[0-9]+$ ]] || e2e_fail "no process id for \"$CAD_CAPTION\""
+  pids+=("$pid")
+done
+
+# Which one the search will pick: the last CAD process in the snapshot.
+order=$(snapshot_pids standin_cad.exe) || e2e_fail "could not list the processes"
+mapfile -t order <<<"$order"
+((${#order[@]} == 2)) || e2e_fail "the snapshot shows ${#order[@]} stand-in processes: ${order[*]}"
+target=-1
+for i in 0 1; do [[ "${pids[i]}" == "${order[1]}" ]] && target=$i; done
+((target >= 0)) || e2e_fail "the last snapshot entry ${order[1]} is neither instance (${pids[*]})"
+other=$((1 - target))
+e2e_note "snapshot order ${order[*]}; the search picks ${names[target]} (${drawings[target]})"
+((target == 1)) || e2e_note "note: the snapshot does not list the processes in start order"
+
+start_harlowe "$HARLOWE_APP"
+drive_text_road "$input_win" 4 "$layer"
+expect_harlowe_exit 0 60
+
+CAD_DIR=${dirs[target]}
+CAD_PID=${procs[target]}
+wait_cad_load 60 || e2e_fail "${names[target]}: $CAD_FAILURE"
+printf '%s\n' '(setvar "cmdecho" 0)' '(prompt "実行中です。　お待ちください。")' '(load "ENT_GOGO")' |
+  cmp -s - "$CAD_DIR/dump/evaluated.log" ||
+  e2e_fail "${names[target]} received: $(cat "$CAD_DIR/dump/evaluated.log")"
+got=$(awk -F'\t' -v l="$layer" 'NR > 1 && $1 == "POINT" && $2 == l' "$CAD_DIR/dump/entities.tsv" |
+  wc -l)
+((got == 10)) || e2e_fail "${names[target]} holds $got points on \"$layer\", expected 10"
+[[ $(awk -F'\t' 'NR > 1' "$CAD_DIR/dump/entities.tsv" | wc -l) == 10 ]] ||
+  e2e_fail "${names[target]} holds other entities: $(cat "$CAD_DIR/dump/entities.tsv")"
+
+# The other instance: no line, no ESC, no drawing. Lines would have arrived by now: the target
+# has evaluated the last one, and the pastes came in order.
+sleep 1
+dump=${dirs[other]}/dump
+[[ -f "$dump/evaluated.log" && ! -s "$dump/evaluated.log" ]] ||
+  e2e_fail "${names[other]} evaluated: $(cat "$dump/evaluated.log" 2>/dev/null)"
+grep -qx 'lines=0' "$dump/state.txt" || e2e_fail "${names[other]}: $(cat "$dump/state.txt")"
+grep -qx 'entities=0' "$dump/state.txt" || e2e_fail "${names[other]}: $(cat "$dump/state.txt")"
+! grep -q 'Cancel' "$dump/history.txt" 2>/dev/null ||
+  e2e_fail "${names[other]} received an ESC: $(cat "$dump/history.txt")"
+shot=$(screenshot two-instances) && e2e_note "screenshot: $shot"
+echo "two instances: the command reached ${names[target]} (${drawings[target]}), the other got nothing"
