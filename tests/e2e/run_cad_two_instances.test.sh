@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Two stand-in CADs run side by side, each with its own drawing and dump, both loading from the
 # program folder. A whole text road must deliver the three command lines to the instance that the
-# CAD search finds last (the last of the CAD's processes in the system's process snapshot) and
-# nothing at all to the other one.
+# CAD search finds last (the last of the CAD's processes in the system's process snapshot), even
+# when the user was working in the other one, and nothing at all to the other one.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib/wine-env.sh"
@@ -42,6 +42,11 @@ for i in 0 1; do [[ "${pids[i]}" == "${order[1]}" ]] && target=$i; done
 other=$((1 - target))
 e2e_note "snapshot order ${order[*]}; the search picks ${names[target]} (${drawings[target]})"
 ((target == 1)) || e2e_note "note: the snapshot does not list the processes in start order"
+
+# The user was working in the other drawing last: it is in front and its command line has the
+# focus (an empty paste raises the window and clicks into the command line without typing).
+drv paste "StandInCAD - [${drawings[other]}]" "StandIn Command Line" "" ||
+  e2e_fail "could not bring ${names[other]} to the front"
 
 start_harlowe "$HARLOWE_APP"
 drive_text_road "$input_win" 4 "$layer"
