@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "win32/win_text.h"
+
 namespace standin {
 
 App* App::instance = nullptr;
@@ -17,23 +19,8 @@ constexpr std::uint32_t kViewBack = 0x212830;  // 0x00RRGGBB, as the DIB holds i
 constexpr int kHistoryLines = 5;
 constexpr int kHistoryLimit = 400000;  // characters kept in a history pane
 
-std::wstring Widen(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
-
-std::string Narrow(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                              nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                      nullptr, nullptr);
-  return out;
-}
+using harlowe::win32::narrow;
+using harlowe::win32::widen;
 
 LRESULT CALLBACK MainWndProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   return App::instance ? App::instance->MainProc(w, m, wp, lp) : DefWindowProcW(w, m, wp, lp);
@@ -57,7 +44,7 @@ HMENU ControlId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id
 App::App(HINSTANCE instance, Settings settings)
     : instance_(instance), settings_(std::move(settings)) {
   App::instance = this;
-  drawing_.drawingName = Narrow(settings_.drawingName);
+  drawing_.drawingName = narrow(settings_.drawingName);
   drawing_.osmode = settings_.osmode;
   lisp::SessionOptions options;
   options.supportFolders = settings_.supportFolders;
@@ -250,7 +237,7 @@ void App::PaintView(HDC dc, const RECT& area) {
   SetBkColor(mem, RGB(0x21, 0x28, 0x30));
   SetTextColor(mem, RGB(220, 220, 220));
   const std::wstring status = L"点の数: " + std::to_wstring(entities.size()) + L"　現在の画層: " +
-                              Widen(drawing_.layers()[drawing_.currentLayer()].name);
+                              widen(drawing_.layers()[drawing_.currentLayer()].name);
   TextOutW(mem, 6, 4, status.c_str(), static_cast<int>(status.size()));
   BitBlt(dc, area.left, area.top, w, h, mem, 0, 0, SRCCOPY);
   SelectObject(mem, oldFont);
@@ -355,10 +342,10 @@ LRESULT App::CommandProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
       } else if (c >= 0xD800 && c <= 0xDBFF) {
         highSurrogate_ = c;
       } else if (c >= 0xDC00 && c <= 0xDFFF) {
-        if (highSurrogate_) Typed(Narrow(std::wstring{highSurrogate_, c}));
+        if (highSurrogate_) Typed(narrow(std::wstring{highSurrogate_, c}));
         highSurrogate_ = 0;
       } else if (c >= 0x20) {
-        Typed(Narrow(std::wstring(1, c)));
+        Typed(narrow(std::wstring(1, c)));
       }
       return 0;  // ESC and Ctrl+V were handled as keys
     }
@@ -370,7 +357,7 @@ LRESULT App::CommandProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
       HDC dc = BeginPaint(w, &ps);
       HGDIOBJ old = SelectObject(dc, font_);
       SetBkMode(dc, TRANSPARENT);
-      const std::wstring line = Widen(session_->prompt() + session_->input());
+      const std::wstring line = widen(session_->prompt() + session_->input());
       TextOutW(dc, 4, 1, line.c_str(), static_cast<int>(line.size()));
       SIZE extent{};
       GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &extent);
@@ -428,12 +415,12 @@ std::string App::decodeAnsi(std::string_view bytes) {
   int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(n), L'\0');
   MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
-  return Narrow(wide);
+  return narrow(wide);
 }
 
 void App::historyAdded(std::string_view utf8) {
   // The edit controls break lines at CR LF.
-  for (wchar_t c : Widen(utf8)) {
+  for (wchar_t c : widen(utf8)) {
     if (c == L'\n') pendingHistory_ += L'\r';
     if (c != L'\r') pendingHistory_ += c;
   }
