@@ -155,27 +155,39 @@ void CommandDelivery::SendKeyEvent(std::uint16_t key, std::int16_t up) {
   retry([&] { return desktop_.SendInput(1, &in) != 0; }, false);
 }
 
-void CommandDelivery::openClipboard() {
+void CommandDelivery::openClipboard(WindowHandle owner) {
   const std::uint64_t start = desktop_.GetTickCount64();
-  // No owner window: under Wine a text whose owner is a window of this program is gone from the
-  // clipboard by the time the CAD pastes it, while an ownerless one stays.
-  while (!desktop_.OpenClipboard(0)) {
+  while (!desktop_.OpenClipboard(owner)) {
     if (desktop_.GetTickCount64() - start >= kClipboardWaitMs) throw Stopped{Stop::Clipboard};
     desktop_.Sleep(kClipboardPollMs);
   }
 }
 
 void CommandDelivery::clearClipboard() {
-  openClipboard();
+  openClipboard(0);
   desktop_.EmptyClipboard();
   desktop_.CloseClipboard();
 }
 
 void CommandDelivery::putOnClipboard(std::string_view utf8Text) {
-  openClipboard();
+  const std::string ansi = codePage_.toAnsi(utf8Text);
+  // No owner window first: under Wine a text whose owner is a window of this program is gone
+  // from the clipboard by the time the CAD pastes it (this thread sleeps and serves no request
+  // for it), while an ownerless one stays. Windows refuses an ownerless text, so there the text
+  // is set again with a window of ours owning the clipboard.
+  openClipboard(0);
   desktop_.EmptyClipboard();
-  const bool set = desktop_.SetClipboardText(codePage_.toAnsi(utf8Text));
+  bool set = desktop_.SetClipboardText(ansi);
   desktop_.CloseClipboard();
+  if (!set) {
+    const WindowHandle owner = desktop_.ClipboardOwnerWindow();
+    if (owner != 0) {
+      openClipboard(owner);
+      desktop_.EmptyClipboard();
+      set = desktop_.SetClipboardText(ansi);
+      desktop_.CloseClipboard();
+    }
+  }
   // Pasting without the text would deliver nothing, or an older text.
   if (!set) throw Stopped{Stop::Clipboard};
 }

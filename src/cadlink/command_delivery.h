@@ -52,7 +52,7 @@ class CommandDelivery final : public harlowe::CadLink {
   void paste(std::string_view utf8Text, int cx, int cy);
   void clearClipboard();
   void putOnClipboard(std::string_view utf8Text);
-  void openClipboard();
+  void openClipboard(platform::WindowHandle owner);
   void wait(int factor);
   template <typename Call>
   void retry(Call call, bool withPump);

@@ -124,6 +124,11 @@ class Desktop {
   virtual bool EmptyClipboard() = 0;
   virtual bool SetClipboardText(std::string_view ansiBytes) = 0;
   virtual bool CloseClipboard() = 0;
+  // Not a Win32 call: a hidden window of this program that can own the clipboard, created on the
+  // first call and kept until the program ends; 0 when none can be created. Windows refuses
+  // SetClipboardData while the clipboard has no owner, which is what EmptyClipboard leaves after
+  // OpenClipboard(0).
+  virtual WindowHandle ClipboardOwnerWindow() = 0;
 
   // Time.
   virtual void Sleep(std::uint32_t milliseconds) = 0;

@@ -243,6 +243,16 @@ bool WinDesktop::SetClipboardText(std::string_view ansiBytes) {
   return true;
 }
 
+WindowHandle WinDesktop::ClipboardOwnerWindow() {
+  // A message-only window: never shown, never in the way of a click, and enough to own the
+  // clipboard. The predefined static class needs no registration.
+  if (clipboardOwner_ == nullptr) {
+    clipboardOwner_ = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                        ::GetModuleHandleW(nullptr), nullptr);
+  }
+  return fromHwnd(clipboardOwner_);
+}
+
 void WinDesktop::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 std::uint64_t WinDesktop::GetTickCount64() { return ::GetTickCount64(); }
 

@@ -41,8 +41,13 @@ class WinDesktop final : public platform::Desktop {
   bool EmptyClipboard() override;
   bool SetClipboardText(std::string_view ansiBytes) override;
   bool CloseClipboard() override;
+  platform::WindowHandle ClipboardOwnerWindow() override;
   void Sleep(std::uint32_t milliseconds) override;
   std::uint64_t GetTickCount64() override;
+
+ private:
+  // Created on first use on the thread that delivers; it goes when that thread ends.
+  HWND clipboardOwner_ = nullptr;
 };
 
 }  // namespace harlowe::win32

@@ -311,6 +311,7 @@ bool FakeDesktop::OpenClipboard(WindowHandle owner) {
   record("OpenClipboard " + std::to_string(owner));
   if (clipboardHeldByOther || clipboardOpen || failsNow("OpenClipboard")) return false;
   clipboardOpen = true;
+  clipboardOpenedBy = owner;
   return true;
 }
 
@@ -318,12 +319,14 @@ bool FakeDesktop::EmptyClipboard() {
   record("EmptyClipboard");
   if (!clipboardOpen) return false;
   clipboard.clear();
+  clipboardOwner = clipboardOpenedBy;
   return true;
 }
 
 bool FakeDesktop::SetClipboardText(std::string_view ansiBytes) {
   record("SetClipboardText " + std::to_string(ansiBytes.size()));
   if (!clipboardOpen || failsNow("SetClipboardText")) return false;
+  if (ownerlessTextRefused && clipboardOwner == 0) return false;
   clipboard = std::string(ansiBytes);
   clipboardTexts.push_back(clipboard);
   return true;
@@ -334,6 +337,11 @@ bool FakeDesktop::CloseClipboard() {
   if (!clipboardOpen) return false;
   clipboardOpen = false;
   return true;
+}
+
+WindowHandle FakeDesktop::ClipboardOwnerWindow() {
+  record("ClipboardOwnerWindow");
+  return clipboardOwnerWindow;
 }
 
 void FakeDesktop::Sleep(std::uint32_t milliseconds) {

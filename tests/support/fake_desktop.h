@@ -50,6 +50,10 @@ class FakeDesktop : public platform::Desktop {
   std::vector<std::string> profileFiles;            // file names asked for
   bool minimiseWorks = true;                        // CloseWindow leaves the window iconic
   int overstateTextLength = 0;                      // added to GetWindowTextLengthA
+  // As on Windows: SetClipboardText fails while the clipboard has no owner (emptied after an
+  // OpenClipboard(0)). Off by default, as under Wine.
+  bool ownerlessTextRefused = false;
+  platform::WindowHandle clipboardOwnerWindow = 900;  // what ClipboardOwnerWindow hands out
 
   // --- state ---
   platform::Rect screen{0, 0, 1920, 1080};
@@ -57,8 +61,10 @@ class FakeDesktop : public platform::Desktop {
   int cursorX = 0, cursorY = 0;
   bool clipboardHeldByOther = false;
   bool clipboardOpen = false;
-  std::string clipboard;                    // ANSI bytes now on it
-  std::vector<std::string> clipboardTexts;  // every text set, in order
+  platform::WindowHandle clipboardOpenedBy = 0;  // the owner passed to the open OpenClipboard
+  platform::WindowHandle clipboardOwner = 0;     // set by EmptyClipboard
+  std::string clipboard;                         // ANSI bytes now on it
+  std::vector<std::string> clipboardTexts;       // every text set, in order
   std::vector<platform::KeyboardInput> inputs;
   std::uint64_t now = 100000;
   int openSnapshots = 0;
@@ -102,6 +108,7 @@ class FakeDesktop : public platform::Desktop {
   bool EmptyClipboard() override;
   bool SetClipboardText(std::string_view ansiBytes) override;
   bool CloseClipboard() override;
+  platform::WindowHandle ClipboardOwnerWindow() override;
   void Sleep(std::uint32_t milliseconds) override;
   std::uint64_t GetTickCount64() override { return now; }
 

@@ -303,6 +303,41 @@ TEST_F(CadlinkDelivery, AClipboardHeldElsewhereIsWaitedForBrieflyThenReported) {
   EXPECT_EQ(desktop.clip, desktop.screen);
 }
 
+TEST_F(CadlinkDelivery, AnOwnerlessTextRefusedIsSetAgainWithAWindowOfOurs) {
+  addCad();
+  desktop.ownerlessTextRefused = true;
+  run();
+  // Each text: the ownerless try, then the same steps with our window owning the clipboard.
+  Lines expected = expectedDelivery(5, "100 200 301 251", "200 225");
+  for (auto it = expected.begin(); it != expected.end(); ++it) {
+    if (it->rfind("SetClipboardText ", 0) != 0) continue;
+    const std::string set = *it;
+    it = expected.insert(it + 2, {"ClipboardOwnerWindow", "OpenClipboard 900", "EmptyClipboard",
+                                  set, "CloseClipboard"});
+    it += 4;
+  }
+  EXPECT_EQ(desktop.actions(), expected);
+  const Lines texts = {kEchoOffAnsi, kPromptAnsi, kLoadCommand};
+  EXPECT_EQ(desktop.clipboardTexts, texts);
+  EXPECT_EQ(desktop.clipboard, "");
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(CadlinkDelivery, NoWindowToOwnTheClipboardStopsBeforeTheFirstPaste) {
+  addCad();
+  desktop.ownerlessTextRefused = true;
+  desktop.clipboardOwnerWindow = 0;
+  run();
+  EXPECT_FALSE(logged("OpenClipboard 900"));
+  EXPECT_FALSE(logged("MapVirtualKeyA 17 0"));
+  EXPECT_TRUE(desktop.clipboardTexts.empty());
+  EXPECT_EQ(desktop.clip, desktop.screen);
+  EXPECT_FALSE(desktop.windows[1000].topmost);
+  EXPECT_EQ(
+      desktop.actions().back(),
+      "message:" + message("クリップボードを使用できないため、コマンドの送信を中止しました。"));
+}
+
 TEST_F(CadlinkDelivery, AFailedConfinementQueryFreesThePointerAtTheEnd) {
   addCad();
   desktop.fail("GetClipCursor", 1);
