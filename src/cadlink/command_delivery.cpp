@@ -14,6 +14,8 @@ constexpr std::uint16_t kVkV = 86;
 constexpr const char* kCadNotFound = "CADが見つかりませんでした。";
 constexpr const char* kCommandLineNotFound = "CADのコマンドラインが見つかりませんでした。";
 constexpr const char* kNoResponse = "CADの画面を操作できないため、コマンドの送信を中止しました。";
+constexpr const char* kCommandLineCovered =
+    "CADのコマンドラインが他のウィンドウに隠れているため、コマンドの送信を中止しました。";
 constexpr const char* kClipboardBusy =
     "クリップボードを使用できないため、コマンドの送信を中止しました。";
 
@@ -75,6 +77,12 @@ void CommandDelivery::deliver(WindowHandle target, WindowHandle commandWnd,
     retry([&] { return desktop_.SetCursorPos(cx, cy); }, true);
     retry([&] { return desktop_.ClipCursor(&rect); }, true);
     retry([&] { return desktop_.SetCursorPos(cx, cy); }, true);
+    // The click and the pastes go to whatever window is under the point: another program's
+    // window, or another instance of the CAD, would receive the command.
+    if (!clickReachesCad(target, cx, cy)) {
+      restoreCursorAndTopmost(target);
+      return tell(kCommandLineCovered, command);
+    }
     desktop_.mouse_event(platform::kMouseEventLeftDown, 0, 0, 0, 0);
     wait(5);
     desktop_.mouse_event(platform::kMouseEventLeftUp, 0, 0, 0, 0);
@@ -104,6 +112,18 @@ void CommandDelivery::deliver(WindowHandle target, WindowHandle commandWnd,
     restoreCursorAndTopmost(target);
     tell(stopped.reason == Stop::Clipboard ? kClipboardBusy : kNoResponse, command);
   }
+}
+
+bool CommandDelivery::clickReachesCad(WindowHandle target, int cx, int cy) {
+  // Any window of the CAD's process will do: its command line may sit in the text window rather
+  // than in the main window that was raised.
+  const WindowHandle hit = desktop_.WindowFromPoint(cx, cy);
+  if (hit == 0) return false;
+  const WindowHandle root = desktop_.GetAncestor(hit, platform::kGaRoot);
+  std::uint32_t hitProcess = 0, cadProcess = 0;
+  if (root == 0 || desktop_.GetWindowThreadProcessId(root, &hitProcess) == 0) return false;
+  if (desktop_.GetWindowThreadProcessId(target, &cadProcess) == 0) return false;
+  return hitProcess == cadProcess;
 }
 
 void CommandDelivery::paste(std::string_view utf8Text, int cx, int cy) {

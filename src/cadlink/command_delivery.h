@@ -49,6 +49,7 @@ class CommandDelivery final : public harlowe::CadLink {
 
   void deliver(platform::WindowHandle target, platform::WindowHandle commandWnd,
                const std::string& command);
+  bool clickReachesCad(platform::WindowHandle target, int cx, int cy);
   void paste(std::string_view utf8Text, int cx, int cy);
   void clearClipboard();
   void putOnClipboard(std::string_view utf8Text);

@@ -23,6 +23,9 @@ inline constexpr std::uint32_t kSwpNoSize = 0x1;
 inline constexpr std::uint32_t kSwpNoMove = 0x2;
 inline constexpr std::uint32_t kSwpShowWindow = 0x40;
 
+// GetAncestor: the root window, walking the chain of parents.
+inline constexpr std::uint32_t kGaRoot = 2;
+
 inline constexpr std::uint32_t kTh32csSnapProcess = 2;
 inline constexpr std::uint32_t kTh32csSnapThread = 4;
 // What CreateToolhelp32Snapshot returns on failure (INVALID_HANDLE_VALUE).
@@ -106,6 +109,12 @@ class Desktop {
   virtual bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx,
                             int cy, std::uint32_t flags) = 0;
   virtual bool GetWindowRect(WindowHandle window, Rect& rect) = 0;
+  // The visible window under a screen point (0 for none), and a window's ancestor.
+  virtual WindowHandle WindowFromPoint(int x, int y) = 0;
+  virtual WindowHandle GetAncestor(WindowHandle window, std::uint32_t flags) = 0;
+  // The thread that created a window (0 for no such window); processId, when given, receives
+  // the id of its process.
+  virtual std::uint32_t GetWindowThreadProcessId(WindowHandle window, std::uint32_t* processId) = 0;
 
   // Cursor and input. ClipCursor(nullptr) frees the cursor.
   virtual bool GetClipCursor(Rect& rect) = 0;

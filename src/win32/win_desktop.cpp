@@ -179,6 +179,21 @@ bool WinDesktop::GetWindowRect(WindowHandle window, platform::Rect& rect) {
   return true;
 }
 
+WindowHandle WinDesktop::WindowFromPoint(int x, int y) {
+  return fromHwnd(::WindowFromPoint(POINT{x, y}));
+}
+
+WindowHandle WinDesktop::GetAncestor(WindowHandle window, std::uint32_t flags) {
+  return fromHwnd(::GetAncestor(toHwnd(window), flags));
+}
+
+std::uint32_t WinDesktop::GetWindowThreadProcessId(WindowHandle window, std::uint32_t* processId) {
+  DWORD pid = 0;
+  const DWORD thread = ::GetWindowThreadProcessId(toHwnd(window), &pid);
+  if (processId != nullptr) *processId = pid;
+  return thread;
+}
+
 bool WinDesktop::GetClipCursor(platform::Rect& rect) {
   RECT r{};
   if (!::GetClipCursor(&r)) return false;

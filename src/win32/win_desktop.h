@@ -30,6 +30,10 @@ class WinDesktop final : public platform::Desktop {
   bool SetWindowPos(platform::WindowHandle window, platform::WindowHandle insertAfter, int x, int y,
                     int cx, int cy, std::uint32_t flags) override;
   bool GetWindowRect(platform::WindowHandle window, platform::Rect& rect) override;
+  platform::WindowHandle WindowFromPoint(int x, int y) override;
+  platform::WindowHandle GetAncestor(platform::WindowHandle window, std::uint32_t flags) override;
+  std::uint32_t GetWindowThreadProcessId(platform::WindowHandle window,
+                                         std::uint32_t* processId) override;
   bool GetClipCursor(platform::Rect& rect) override;
   bool ClipCursor(const platform::Rect* rect) override;
   bool SetCursorPos(int x, int y) override;

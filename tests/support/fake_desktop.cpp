@@ -254,6 +254,50 @@ bool FakeDesktop::GetWindowRect(WindowHandle window, platform::Rect& rect) {
   return true;
 }
 
+WindowHandle FakeDesktop::root(WindowHandle h) {
+  const Window* w = find(h);
+  for (int depth = 0; w != nullptr && w->parent != 0 && depth < 64; ++depth) {
+    h = w->parent;
+    w = find(h);
+  }
+  return w == nullptr ? 0 : h;
+}
+
+WindowHandle FakeDesktop::hit(WindowHandle parent, int x, int y) {
+  for (auto it = windowOrder.rbegin(); it != windowOrder.rend(); ++it) {
+    const Window* w = find(*it);
+    if (w == nullptr || w->parent != parent || w->iconic) continue;
+    const platform::Rect& r = w->rect;
+    if (x < r.left || x >= r.right || y < r.top || y >= r.bottom) continue;
+    const WindowHandle child = hit(*it, x, y);
+    return child != 0 ? child : *it;
+  }
+  return 0;
+}
+
+WindowHandle FakeDesktop::WindowFromPoint(int x, int y) {
+  record("WindowFromPoint " + std::to_string(x) + " " + std::to_string(y));
+  return hit(0, x, y);
+}
+
+WindowHandle FakeDesktop::GetAncestor(WindowHandle window, std::uint32_t flags) {
+  record("GetAncestor " + std::to_string(window) + " " + std::to_string(flags));
+  return flags == platform::kGaRoot ? root(window) : 0;
+}
+
+std::uint32_t FakeDesktop::GetWindowThreadProcessId(WindowHandle window, std::uint32_t* processId) {
+  record("GetWindowThreadProcessId " + std::to_string(window));
+  if (processId != nullptr) *processId = 0;
+  const Window* top = find(root(window));
+  if (top == nullptr) return 0;
+  for (const auto& t : threads) {
+    if (t.th32ThreadID != top->thread) continue;
+    if (processId != nullptr) *processId = t.th32OwnerProcessID;
+    return t.th32ThreadID;
+  }
+  return 0;
+}
+
 bool FakeDesktop::GetClipCursor(platform::Rect& rect) {
   record("GetClipCursor");
   if (failsNow("GetClipCursor")) return false;

@@ -97,6 +97,13 @@ class FakeDesktop : public platform::Desktop {
   bool SetWindowPos(platform::WindowHandle window, platform::WindowHandle insertAfter, int x, int y,
                     int cx, int cy, std::uint32_t flags) override;
   bool GetWindowRect(platform::WindowHandle window, platform::Rect& rect) override;
+  // Hit test over the scripted windows: top-level windows added later lie above earlier ones,
+  // children above their parent; an iconic window or one with an empty rectangle is not hit.
+  platform::WindowHandle WindowFromPoint(int x, int y) override;
+  platform::WindowHandle GetAncestor(platform::WindowHandle window, std::uint32_t flags) override;
+  // The process of a window is the owner of its top-level window's thread (see addThread).
+  std::uint32_t GetWindowThreadProcessId(platform::WindowHandle window,
+                                         std::uint32_t* processId) override;
   bool GetClipCursor(platform::Rect& rect) override;
   bool ClipCursor(const platform::Rect* rect) override;
   bool SetCursorPos(int x, int y) override;
@@ -116,6 +123,8 @@ class FakeDesktop : public platform::Desktop {
   void record(std::string line);
   bool failsNow(const std::string& call);  // consumes one scripted failure
   Window* find(platform::WindowHandle h);
+  platform::WindowHandle root(platform::WindowHandle h);
+  platform::WindowHandle hit(platform::WindowHandle parent, int x, int y);
   bool walkChildren(platform::WindowHandle parent, const platform::WindowEnumProc& proc,
                     std::intptr_t data);
 

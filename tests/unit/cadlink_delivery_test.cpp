@@ -46,6 +46,10 @@ Lines expectedDelivery(int d, const std::string& rect, const std::string& cursor
              "pump",
              "SetCursorPos " + cursor,
              "pump",
+             "WindowFromPoint " + cursor,
+             "GetAncestor 1002 2",
+             "GetWindowThreadProcessId 1000",
+             "GetWindowThreadProcessId 1000",
              "mouse_event 2 0 0 0 0",
              wait(5),
              "mouse_event 4 0 0 0 0",
@@ -338,6 +342,98 @@ TEST_F(CadlinkDelivery, NoWindowToOwnTheClipboardStopsBeforeTheFirstPaste) {
       "message:" + message("クリップボードを使用できないため、コマンドの送信を中止しました。"));
 }
 
+// A refused click: the guard's queries, then the confinement and the topmost state given back,
+// then the message; no click, no clipboard, no keystroke.
+void expectCoveredStop(const test::FakeDesktop& desktop, const Lines& guard,
+                       const std::string& message) {
+  const Lines a = desktop.actions();
+  auto it = std::find_if(a.begin(), a.end(),
+                         [](const std::string& l) { return l.rfind("WindowFromPoint ", 0) == 0; });
+  ASSERT_NE(it, a.end());
+  Lines expected = guard;
+  expected.insert(expected.end(), {"ClipCursor 10 20 800 600", "SetWindowPos 1000 -2 0 0 0 0 67",
+                                   "pump", "message:" + message});
+  EXPECT_EQ(Lines(it + 1, a.end()), expected);
+  for (const std::string& l : a) {
+    EXPECT_NE(l.rfind("mouse_event", 0), 0u) << l;
+    EXPECT_NE(l.rfind("OpenClipboard", 0), 0u) << l;
+    EXPECT_NE(l.rfind("SendInput", 0), 0u) << l;
+  }
+  EXPECT_TRUE(desktop.clipboardTexts.empty());
+  EXPECT_EQ(desktop.clip, (platform::Rect{10, 20, 800, 600}));
+}
+
+TEST_F(CadlinkDelivery, ACommandLineUnderAnotherProgramsWindowIsNotClicked) {
+  const std::string covered = message(
+      "CADのコマンドラインが他のウィンドウに隠れているため、コマンドの送信を中止しました。");
+  addCad();
+  desktop.clip = {10, 20, 800, 600};
+  desktop.addProcess(30, "notepad.exe");
+  desktop.addThread(31, 30);
+  desktop.addWindow(3000, 31, "memo", {150, 210, 250, 240});
+  run();
+  expectCoveredStop(
+      desktop,
+      {"GetAncestor 3000 2", "GetWindowThreadProcessId 3000", "GetWindowThreadProcessId 1000"},
+      covered);
+  EXPECT_FALSE(desktop.windows[1000].topmost);
+
+  // Nothing at all under the point: the command line lies off every window.
+  log.clear();
+  desktop.windows.erase(3000);
+  desktop.windows[1002].rect = {900, 700, 1001, 751};
+  run();
+  expectCoveredStop(desktop, {}, covered);
+}
+
+TEST_F(CadlinkDelivery, OnlyAWindowOfTheChosenInstanceMayTakeTheClick) {
+  // Two instances; the search picks the second (pid 20), whose command line found last is in its
+  // text window. The first instance's text window lies over it.
+  addCad();
+  desktop.clip = {10, 20, 800, 600};
+  desktop.addWindow(1100, 11, "Text Window", {0, 620, 800, 900});
+  desktop.addChild(1102, 1100, "Command", {0, 850, 800, 881});
+  desktop.addProcess(20, "cad.exe");
+  desktop.addThread(21, 20);
+  desktop.addWindow(2000, 21, "CAD - [b.dwg]", {0, 0, 800, 600});
+  desktop.addChild(2002, 2000, "Command", {0, 560, 800, 591});
+  desktop.addWindow(2100, 21, "Text Window", {0, 620, 800, 900});
+  desktop.addChild(2102, 2100, "Command", {0, 850, 800, 881});
+  // Raise the first instance's text window above the second's.
+  auto& order = desktop.windowOrder;
+  order.erase(std::find(order.begin(), order.end(), 1100));
+  order.erase(std::find(order.begin(), order.end(), 1102));
+  order.insert(order.end(), {1100, 1102});
+  run();
+  EXPECT_TRUE(logged("GetWindowRect 2102"));
+  const Lines a = desktop.actions();
+  auto it = std::find(a.begin(), a.end(), "WindowFromPoint 400 865");
+  ASSERT_NE(it, a.end());
+  EXPECT_EQ(Lines(it + 1, it + 4), Lines({"GetAncestor 1102 2", "GetWindowThreadProcessId 1100",
+                                          "GetWindowThreadProcessId 2000"}));
+  EXPECT_FALSE(logged("mouse_event 2 0 0 0 0"));
+  EXPECT_TRUE(desktop.clipboardTexts.empty());
+  EXPECT_FALSE(desktop.windows[2000].topmost);
+  EXPECT_EQ(desktop.clip, (platform::Rect{10, 20, 800, 600}));
+  ASSERT_EQ(ui.messages.size(), 1u);
+
+  // With its own text window on top, the second instance's command line takes the click and the
+  // three texts, although it is not in the main window that was raised.
+  log.clear();
+  ui.messages.clear();
+  order.erase(std::find(order.begin(), order.end(), 2100));
+  order.erase(std::find(order.begin(), order.end(), 2102));
+  order.insert(order.end(), {2100, 2102});
+  run();
+  it = std::find(log.begin(), log.end(), "WindowFromPoint 400 865");
+  ASSERT_NE(it, log.end());
+  EXPECT_EQ(Lines(it + 1, it + 5),
+            Lines({"GetAncestor 2102 2", "GetWindowThreadProcessId 2100",
+                   "GetWindowThreadProcessId 2000", "mouse_event 2 0 0 0 0"}));
+  EXPECT_EQ(desktop.clipboardTexts.size(), 3u);
+  EXPECT_TRUE(ui.messages.empty());
+}
+
 TEST_F(CadlinkDelivery, AFailedConfinementQueryFreesThePointerAtTheEnd) {
   addCad();
   desktop.fail("GetClipCursor", 1);
@@ -349,20 +445,24 @@ TEST_F(CadlinkDelivery, AFailedConfinementQueryFreesThePointerAtTheEnd) {
 
 TEST_F(CadlinkDelivery, ClicksTheMiddleRoundedDownOnScreensLeftOfThePrimary) {
   addCad({-301, -251, -100, -200});
+  desktop.windows[1000].rect = {-400, -300, 0, 0};
   run();
   EXPECT_TRUE(logged("SetCursorPos -201 -226"));
+  EXPECT_TRUE(logged("WindowFromPoint -201 -226"));
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(CadlinkDelivery, TargetsTheLastInstanceFound) {
   addCad();
   desktop.addProcess(20, "cad.exe");
   desktop.addThread(21, 20);
-  desktop.addWindow(2000, 21, "CAD - [b.dwg]");
+  desktop.addWindow(2000, 21, "CAD - [b.dwg]", {0, 0, 800, 600});
   desktop.addChild(2002, 2000, "Command", {0, 0, 10, 10});
   run();
   EXPECT_TRUE(logged("CloseWindow 2000"));
   EXPECT_TRUE(logged("GetWindowRect 2002"));
   EXPECT_FALSE(logged("CloseWindow 1000"));
+  EXPECT_EQ(desktop.clipboardTexts.size(), 3u);
 }
 
 }  // namespace
