@@ -146,8 +146,8 @@ RECT Win32Form::pixelRect(const dialogs::ControlDef& c) const {
 
 namespace {
 
-int emPixels(const dialogs::FontSpec& spec, int dpiY) {
-  return static_cast<int>(std::lround(spec.points * dpiY / 72.0));
+int emPixels(const dialogs::FontSpec& fontSpec, int dpiY) {
+  return static_cast<int>(std::lround(fontSpec.points * dpiY / 72.0));
 }
 
 // How far a face's ascent reaches above the top of its ideographic em box. The forms were laid
@@ -171,14 +171,14 @@ bool isWordChar(wchar_t c) {
 
 }  // namespace
 
-HFONT Win32Form::font(const dialogs::FontSpec& spec, int pixels) {
-  std::wstring face = widen(spec.face);
-  auto key = std::make_tuple(face, pixels, spec.bold);
+HFONT Win32Form::font(const dialogs::FontSpec& fontSpec, int pixels) {
+  std::wstring face = widen(fontSpec.face);
+  auto key = std::make_tuple(face, pixels, fontSpec.bold);
   auto it = fonts_.find(key);
   if (it != fonts_.end()) return it->second;
   // The Japanese character set lets the system substitute a Japanese face where this one is
   // missing.
-  HFONT f = CreateFontW(-pixels, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+  HFONT f = CreateFontW(-pixels, 0, 0, 0, fontSpec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                         SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                         DEFAULT_PITCH | FF_DONTCARE, face.c_str());
   fonts_.emplace(key, f);

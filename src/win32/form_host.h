@@ -97,7 +97,7 @@ class Win32Form : public dialogs::FormHost {
   const Control& at(std::string_view name) const;
   Control* byWindow(HWND hwnd);
   Control* byId(int id);
-  HFONT font(const dialogs::FontSpec& spec, int pixels);
+  HFONT font(const dialogs::FontSpec& fontSpec, int pixels);
   void fitFont(Control& c);
   bool fits(const Control& c, HDC dc, const std::wstring& text, int em) const;
   RECT pixelRect(const dialogs::ControlDef& c) const;

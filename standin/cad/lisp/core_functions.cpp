@@ -116,9 +116,9 @@ Value fProgn(Interpreter& in, const Value& args) {
 }
 
 // (args / locals) body...
-Value makeFunction(Interpreter&, const Value& spec, std::string name) {
-  if (spec.kind() != Kind::Cons) throw LispError("too few arguments");
-  const Value& params = car(spec);
+Value makeFunction(Interpreter&, const Value& definition, std::string name) {
+  if (definition.kind() != Kind::Cons) throw LispError("too few arguments");
+  const Value& params = car(definition);
   if (!params.isList()) badArgument("listp", params);
   auto* f = new FuncObj();
   Value holder(f);
@@ -133,7 +133,7 @@ Value makeFunction(Interpreter&, const Value& spec, std::string name) {
     }
     (locals ? f->locals : f->params).push_back(sym(s));
   }
-  f->body = cdr(spec);
+  f->body = cdr(definition);
   return holder;
 }
 
