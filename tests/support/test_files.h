@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 #include "tests/support/cp932_codepage.h"
@@ -28,5 +29,21 @@ inline std::string readFileBytes(const std::filesystem::path& p) {
 inline void writeFileBytes(const std::filesystem::path& p, const std::string& bytes) {
   std::ofstream(p, std::ios::binary) << bytes;
 }
+
+// A fresh folder for one test, removed with everything in it afterwards. Paths into it are
+// given in the program's own form, with "\\" separators.
+struct TempDir {
+  std::filesystem::path path;
+  explicit TempDir(const std::string& prefix) {
+    path =
+        std::filesystem::temp_directory_path() / (prefix + std::to_string(std::random_device{}()));
+    std::filesystem::create_directories(path);
+  }
+  ~TempDir() { std::filesystem::remove_all(path); }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  std::string appDir() const { return path.string() + "\\"; }
+  std::string file(const char* name) const { return path.string() + "\\" + name; }
+};
 
 }  // namespace harlowe::test

@@ -18,14 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    path = fs::temp_directory_path() / ("harlowe_script_" + std::to_string(std::random_device{}()));
-    fs::create_directories(path);
-  }
-  ~TempDir() { fs::remove_all(path); }
-  std::string appDir() const { return path.string() + "\\"; }
+struct TempDir : test::TempDir {
+  TempDir() : test::TempDir("harlowe_script_") {}
 };
 
 const auto& readBytes = test::readFileBytes;

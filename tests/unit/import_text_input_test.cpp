@@ -18,20 +18,15 @@
 #include "import/point_helpers.h"
 #include "import/text_input.h"
 #include "tests/support/fake_platform.h"
+#include "tests/support/test_files.h"
 
 namespace harlowe {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    path = fs::temp_directory_path() / ("harlowe_text_" + std::to_string(std::random_device{}()));
-    fs::create_directories(path);
-  }
-  ~TempDir() { fs::remove_all(path); }
-  std::string file(const char* name) const { return path.string() + "\\" + name; }
+struct TempDir : test::TempDir {
+  TempDir() : test::TempDir("harlowe_text_") {}
 };
 
 std::string readBytes(const std::string& winPath) {
