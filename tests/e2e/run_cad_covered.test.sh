@@ -60,10 +60,33 @@ for i in 0 1; do [[ "${pids[i]}" == "${order[1]}" ]] && target=$i; done
 other=$((1 - target))
 e2e_note "the search picks ${names[target]}; ${names[other]}'s text window is raised over it"
 
+e2e_on_fail() {
+  local i
+  for i in 0 1; do
+    echo "--- ${names[i]}: $(tr '\n' ' ' <"${dirs[i]}/dump/state.txt" 2>/dev/null)"
+    tail -n 5 "${dirs[i]}/dump/history.txt" 2>/dev/null
+  done
+}
+
+# The top-level windows from the top of the z-order down: is the other instance's text window
+# above the target's? Both lie on the same spot, so then it covers the target's command line.
+other_text_on_top() {
+  drv list | awk -F'\t' -v o="SIC Text Window $((other + 1))" -v t="SIC Text Window $((target + 1))" '
+    { sub(/\r$/, "", $5) } $5 == o && !seen_t { found = 1 } $5 == t { seen_t = 1 }
+    END { exit found ? 0 : 1 }'
+}
+
 # The user works in the other instance's text window: it comes to the front, over the target's
-# text window (an empty paste raises it and clicks into its command line without typing).
-drv paste "SIC Text Window $((other + 1))" "StandIn Command Line" "" ||
-  e2e_fail "could not raise the text window of ${names[other]}"
+# text window (an empty paste raises it and clicks into its command line without typing). Under
+# Wine the foreground can be reported before the window has been raised, so the click may still
+# land in the target's window; raise again until the order is right.
+for _ in 1 2 3 4 5; do
+  drv paste "SIC Text Window $((other + 1))" "StandIn Command Line" "" ||
+    e2e_fail "could not raise the text window of ${names[other]}"
+  sleep 0.5
+  other_text_on_top && break
+done
+other_text_on_top || e2e_fail "the text window of ${names[other]} stays below the target's"
 
 start_harlowe "$HARLOWE_APP"
 drive_text_road "$input_win" 4 "点群 覆い"

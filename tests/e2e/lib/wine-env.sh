@@ -316,6 +316,8 @@ e2e_fail() {
     echo "--- last lines of $(basename "$log"):" >&2
     tail -n 20 "$log" >&2
   done
+  # A scenario may define e2e_on_fail to add what only it knows (the state of its programs).
+  if declare -F e2e_on_fail >/dev/null; then e2e_on_fail >&2 || true; fi
   exit 1
 }
 
