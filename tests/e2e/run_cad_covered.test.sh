@@ -13,11 +13,8 @@ wine_env_init
 prepare_program_folder 10
 data="$E2E_WORK/入力 データ"
 mkdir -p "$data"
-awk 'BEGIN { for (i = 1; i <= 40; i++)
-  printf "%.3f %.3f %.3f %d %d %d\n", i * 0.25, -i * 0.125, i % 5, i * 6, 255 - i * 6, i % 7 }' \
-  >"$data/scan.txt"
+write_small_scan "$data/scan.txt"
 input_win=$(to_winpath "$data/scan.txt") || exit 1
-support_win=$(to_winpath "$HARLOWE_APP") || exit 1
 
 # Each instance in its own folder; the text windows get captions of their own (both still begin
 # with the TextCaption of MkScr.ini) so that the driver can raise one of them. The stand-in puts
@@ -25,38 +22,14 @@ support_win=$(to_winpath "$HARLOWE_APP") || exit 1
 names=(cad-first cad-second)
 dirs=() pids=()
 for i in 0 1; do
-  dir="$E2E_WORK/${names[i]}"
-  mkdir -p "$dir"
-  cp "$(win_exe standin_cad.exe)" "$dir/" || exit 1
-  write_ansi "$dir/standin_cad.ini" "[StandIn]
-MainCaption=StandInCAD
-TextCaption=SIC Text Window $((i + 1))
-CommandCaption=StandIn Command Line
-DrawingName=図面$((i + 1)).dwg
-SupportPath=$support_win
-DumpFolder=dump
-GetPointAnswer=continue
-"
-  win_start "$dir/standin_cad.exe" >>"$E2E_WORK/${names[i]}.stderr.log" 2>&1
-  drv --timeout 30000 wait "StandInCAD - [図面$((i + 1)).dwg]" >/dev/null ||
-    e2e_fail "${names[i]} did not show"
-  for _ in $(seq 1 100); do
-    [[ -f "$dir/dump/state.txt" ]] && break
-    sleep 0.1
-  done
-  [[ -f "$dir/dump/state.txt" ]] || e2e_fail "${names[i]} wrote no state"
-  pid=$(window_pid "StandInCAD - [図面$((i + 1)).dwg]")
+  start_standin_cad "$HARLOWE_APP" "${names[i]}" "図面$((i + 1)).dwg" "SIC Text Window $((i + 1))"
+  pid=$(window_pid "$CAD_CAPTION")
   [[ "$pid" =~ ^[0-9]+$ ]] || e2e_fail "no process id for ${names[i]}"
-  dirs+=("$dir")
+  dirs+=("$CAD_DIR")
   pids+=("$pid")
 done
 
-order=$(snapshot_pids standin_cad.exe) || e2e_fail "could not list the processes"
-mapfile -t order <<<"$order"
-((${#order[@]} == 2)) || e2e_fail "the snapshot shows ${#order[@]} stand-in processes: ${order[*]}"
-target=-1
-for i in 0 1; do [[ "${pids[i]}" == "${order[1]}" ]] && target=$i; done
-((target >= 0)) || e2e_fail "the last snapshot entry ${order[1]} is neither instance (${pids[*]})"
+target=$(search_target "${pids[@]}") || exit 1
 other=$((1 - target))
 e2e_note "the search picks ${names[target]}; ${names[other]}'s text window is raised over it"
 

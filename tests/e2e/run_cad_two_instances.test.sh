@@ -12,10 +12,8 @@ wine_env_init
 prepare_program_folder 10
 data="$E2E_WORK/入力 データ"
 mkdir -p "$data"
-# 40 points, blank-separated with LF line ends; every 4th is drawn.
-awk 'BEGIN { for (i = 1; i <= 40; i++)
-  printf "%.3f %.3f %.3f %d %d %d\n", i * 0.25, -i * 0.125, i % 5, i * 6, 255 - i * 6, i % 7 }' \
-  >"$data/scan.txt"
+# 40 points; every 4th is drawn.
+write_small_scan "$data/scan.txt"
 input_win=$(to_winpath "$data/scan.txt") || exit 1
 layer="点群 二台"
 
@@ -33,14 +31,9 @@ for i in 0 1; do
 done
 
 # Which one the search will pick: the last CAD process in the snapshot.
-order=$(snapshot_pids standin_cad.exe) || e2e_fail "could not list the processes"
-mapfile -t order <<<"$order"
-((${#order[@]} == 2)) || e2e_fail "the snapshot shows ${#order[@]} stand-in processes: ${order[*]}"
-target=-1
-for i in 0 1; do [[ "${pids[i]}" == "${order[1]}" ]] && target=$i; done
-((target >= 0)) || e2e_fail "the last snapshot entry ${order[1]} is neither instance (${pids[*]})"
+target=$(search_target "${pids[@]}") || exit 1
 other=$((1 - target))
-e2e_note "snapshot order ${order[*]}; the search picks ${names[target]} (${drawings[target]})"
+e2e_note "the search picks ${names[target]} (${drawings[target]})"
 ((target == 1)) || e2e_note "note: the snapshot does not list the processes in start order"
 
 # The user was working in the other drawing last: it is in front and its command line has the

@@ -92,15 +92,17 @@ prepare_program_folder() {
   fi
 }
 
-# start_standin_cad SUPPORT_DIR [NAME DRAWING]: starts the stand-in CAD in its own folder with
-# SUPPORT_DIR (a Linux path) as the folder where load finds the scripts; waits until it is up. Sets
-# CAD_DIR (its dump is CAD_DIR/dump) and CAD_PID. CAD_TITLE is the pattern of its main window's
-# caption. Several instances run side by side when each gets its own NAME (its folder
+# start_standin_cad SUPPORT_DIR [NAME DRAWING [TEXT_CAPTION]]: starts the stand-in CAD in its own
+# folder with SUPPORT_DIR (a Linux path) as the folder where load finds the scripts; waits until it
+# is up. Sets CAD_DIR (its dump is CAD_DIR/dump) and CAD_PID. CAD_TITLE is the pattern of its main
+# window's caption. Several instances run side by side when each gets its own NAME (its folder
 # $E2E_WORK/NAME, default "cad") and drawing name DRAWING (default Drawing1.dwg); CAD_DIR and
 # CAD_PID then belong to the instance started last, whose exact caption is CAD_CAPTION.
+# TEXT_CAPTION (default "SIC Text Window") names its text window.
 CAD_TITLE="StandInCAD - *"
 start_standin_cad() {
-  local support_win name=${2:-cad} drawing=${3:-Drawing1.dwg} wait_for=$CAD_TITLE
+  local support_win name=${2:-cad} drawing=${3:-Drawing1.dwg} text=${4:-SIC Text Window}
+  local wait_for=$CAD_TITLE
   support_win=$(to_winpath "$1") || exit 1
   CAD_DIR="$E2E_WORK/$name"
   CAD_CAPTION="StandInCAD - [$drawing]"
@@ -110,7 +112,7 @@ start_standin_cad() {
   cp "$(win_exe standin_cad.exe)" "$CAD_DIR/" || exit 1
   write_ansi "$CAD_DIR/standin_cad.ini" "[StandIn]
 MainCaption=StandInCAD
-TextCaption=SIC Text Window
+TextCaption=$text
 CommandCaption=StandIn Command Line
 DrawingName=$drawing
 SupportPath=$support_win
@@ -190,4 +192,23 @@ snapshot_pids() {
 
 window_pid() {
   drv list | awk -F'\t' -v t="$1" '{ sub(/\r$/, "", $5) } $5 == t { print $2; exit }'
+}
+
+# search_target PID0 PID1: the index (0 or 1) of the instance the CAD search picks, the last of
+# the two processes in the snapshot. Fails the scenario when the snapshot shows anything else.
+search_target() {
+  local order
+  order=$(snapshot_pids standin_cad.exe) || e2e_fail "could not list the processes"
+  mapfile -t order <<<"$order"
+  ((${#order[@]} == 2)) || e2e_fail "the snapshot shows ${#order[@]} stand-in processes: ${order[*]}"
+  [[ "$1" == "${order[1]}" ]] && { echo 0; return; }
+  [[ "$2" == "${order[1]}" ]] && { echo 1; return; }
+  e2e_fail "the last snapshot entry ${order[1]} is neither instance ($1 $2)"
+}
+
+# write_small_scan FILE: 40 points of a CloudCompare text export, blank-separated with LF ends.
+write_small_scan() {
+  awk 'BEGIN { for (i = 1; i <= 40; i++)
+    printf "%.3f %.3f %.3f %d %d %d\n", i * 0.25, -i * 0.125, i % 5, i * 6, 255 - i * 6, i % 7 }' \
+    >"$1"
 }
