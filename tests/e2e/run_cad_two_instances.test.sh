@@ -36,6 +36,14 @@ other=$((1 - target))
 e2e_note "the search picks ${names[target]} (${drawings[target]})"
 ((target == 1)) || e2e_note "note: the snapshot does not list the processes in start order"
 
+e2e_on_fail() {
+  local i
+  for i in 0 1; do
+    echo "--- ${names[i]}: $(tr '\n' ' ' <"${dirs[i]}/dump/state.txt" 2>/dev/null)"
+    tail -n 5 "${dirs[i]}/dump/history.txt" 2>/dev/null
+  done
+}
+
 # The user was working in the other drawing last: it is in front and its command line has the
 # focus (an empty paste raises the window and clicks into the command line without typing).
 drv paste "StandInCAD - [${drawings[other]}]" "StandIn Command Line" "" ||

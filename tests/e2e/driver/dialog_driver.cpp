@@ -44,6 +44,8 @@
 //                               code page, the window TITLE to the front, a click into the centre
 //                               of its descendant whose window text is CHILD, then Ctrl+V
 //   paste-file TITLE CHILD FILE the same with the content of FILE (UTF-8)
+//   cover TITLE SECONDS         another program's window over the window TITLE: a topmost window
+//                               "Driver Cover" on the same spot, kept for SECONDS, then closed
 // clang-format off
 #include <windows.h>
 #include <shellapi.h>  // needs windows.h first
@@ -456,6 +458,33 @@ bool ToInt(const std::wstring& s, int* out) {
   return true;
 }
 
+// A topmost window stays above every normal window, whatever the CAD link raises or activates.
+int CmdCover(const std::wstring& title, int seconds) {
+  HWND top = WaitFor([&] { return FindTopLevel(title, L""); });
+  if (!top) return Fail(L"no visible window \"" + title + L"\" within the time limit");
+  RECT r{};
+  GetWindowRect(top, &r);
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_INFOBK + 1);
+  wc.lpszClassName = L"DriverCover";
+  if (!RegisterClassW(&wc)) return Fail(L"cannot register the cover's window class");
+  HWND cover = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"Driver Cover",
+                               WS_POPUP | WS_BORDER, r.left, r.top, r.right - r.left,
+                               r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
+  if (!cover) return Fail(L"cannot create the cover");
+  ShowWindow(cover, SW_SHOWNOACTIVATE);
+  const DWORD end = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
+  MSG msg;
+  while (static_cast<int>(end - GetTickCount()) > 0) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(20);
+  }
+  DestroyWindow(cover);
+  return 0;
+}
+
 int Run(std::vector<std::wstring> a) {
   if (a.size() >= 2 && a[0] == L"--timeout") {
     int ms = 0;
@@ -506,6 +535,10 @@ int Run(std::vector<std::wstring> a) {
     std::wstring text;
     if (!ReadUtf8File(arg(3), &text)) return Fail(L"cannot read " + arg(3));
     return CmdPaste(arg(1), arg(2), text);
+  }
+  if (cmd == L"cover" && n == 2) {
+    if (!ToInt(arg(2), &num) || num < 0) return Usage();
+    return CmdCover(arg(1), num);
   }
   return Usage();
 }

@@ -92,17 +92,15 @@ prepare_program_folder() {
   fi
 }
 
-# start_standin_cad SUPPORT_DIR [NAME DRAWING [TEXT_CAPTION]]: starts the stand-in CAD in its own
-# folder with SUPPORT_DIR (a Linux path) as the folder where load finds the scripts; waits until it
-# is up. Sets CAD_DIR (its dump is CAD_DIR/dump) and CAD_PID. CAD_TITLE is the pattern of its main
-# window's caption. Several instances run side by side when each gets its own NAME (its folder
+# start_standin_cad SUPPORT_DIR [NAME DRAWING]: starts the stand-in CAD in its own folder with
+# SUPPORT_DIR (a Linux path) as the folder where load finds the scripts; waits until it is up. Sets
+# CAD_DIR (its dump is CAD_DIR/dump) and CAD_PID. CAD_TITLE is the pattern of its main window's
+# caption. Several instances run side by side when each gets its own NAME (its folder
 # $E2E_WORK/NAME, default "cad") and drawing name DRAWING (default Drawing1.dwg); CAD_DIR and
 # CAD_PID then belong to the instance started last, whose exact caption is CAD_CAPTION.
-# TEXT_CAPTION (default "SIC Text Window") names its text window.
 CAD_TITLE="StandInCAD - *"
 start_standin_cad() {
-  local support_win name=${2:-cad} drawing=${3:-Drawing1.dwg} text=${4:-SIC Text Window}
-  local wait_for=$CAD_TITLE
+  local support_win name=${2:-cad} drawing=${3:-Drawing1.dwg} wait_for=$CAD_TITLE
   support_win=$(to_winpath "$1") || exit 1
   CAD_DIR="$E2E_WORK/$name"
   CAD_CAPTION="StandInCAD - [$drawing]"
@@ -112,7 +110,7 @@ start_standin_cad() {
   cp "$(win_exe standin_cad.exe)" "$CAD_DIR/" || exit 1
   write_ansi "$CAD_DIR/standin_cad.ini" "[StandIn]
 MainCaption=StandInCAD
-TextCaption=$text
+TextCaption=SIC Text Window
 CommandCaption=StandIn Command Line
 DrawingName=$drawing
 SupportPath=$support_win
