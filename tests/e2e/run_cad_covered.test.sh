@@ -36,13 +36,7 @@ done
 
 # Nothing reached the CAD: no line, no ESC, no drawing.
 sleep 1
-dump=$CAD_DIR/dump
-[[ -f "$dump/evaluated.log" && ! -s "$dump/evaluated.log" ]] ||
-  e2e_fail "the CAD evaluated: $(cat "$dump/evaluated.log" 2>/dev/null)"
-grep -qx 'lines=0' "$dump/state.txt" || e2e_fail "the CAD: $(cat "$dump/state.txt")"
-grep -qx 'entities=0' "$dump/state.txt" || e2e_fail "the CAD: $(cat "$dump/state.txt")"
-! grep -q 'Cancel' "$dump/history.txt" 2>/dev/null ||
-  e2e_fail "the CAD received an ESC: $(cat "$dump/history.txt")"
+expect_cad_untouched "$CAD_DIR" "the CAD"
 
 # The pointer is free again: the driver's click into the main window (above the text window)
 # puts it there, not into the text window's command line it was confined to.

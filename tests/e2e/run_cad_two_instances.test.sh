@@ -68,12 +68,6 @@ got=$(awk -F'\t' -v l="$layer" 'NR > 1 && $1 == "POINT" && $2 == l' "$CAD_DIR/du
 # The other instance: no line, no ESC, no drawing. Lines would have arrived by now: the target
 # has evaluated the last one, and the pastes came in order.
 sleep 1
-dump=${dirs[other]}/dump
-[[ -f "$dump/evaluated.log" && ! -s "$dump/evaluated.log" ]] ||
-  e2e_fail "${names[other]} evaluated: $(cat "$dump/evaluated.log" 2>/dev/null)"
-grep -qx 'lines=0' "$dump/state.txt" || e2e_fail "${names[other]}: $(cat "$dump/state.txt")"
-grep -qx 'entities=0' "$dump/state.txt" || e2e_fail "${names[other]}: $(cat "$dump/state.txt")"
-! grep -q 'Cancel' "$dump/history.txt" 2>/dev/null ||
-  e2e_fail "${names[other]} received an ESC: $(cat "$dump/history.txt")"
+expect_cad_untouched "${dirs[other]}" "${names[other]}"
 shot=$(screenshot two-instances) && e2e_note "screenshot: $shot"
 echo "two instances: the command reached ${names[target]} (${drawings[target]}), the other got nothing"

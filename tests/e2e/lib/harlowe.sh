@@ -13,7 +13,7 @@
 #   expect_present FILE...       Fail when one of the files is missing.
 #   write_delay DIR VALUE        Write delay.dat (one CR LF line) into DIR.
 #   prepare_program_folder DELAY [LAY_DAT], start_standin_cad SUPPORT_DIR [NAME DRAWING],
-#   cad_state KEY, wait_cad_load SECS
+#   cad_state KEY, wait_cad_load SECS, expect_cad_untouched DIR NAME
 #                                A program folder ready for a whole run, the stand-in CAD (one or
 #                                several instances), and waiting for it; described where they are
 #                                defined.
@@ -190,6 +190,18 @@ snapshot_pids() {
 
 window_pid() {
   drv list | awk -F'\t' -v t="$1" '{ sub(/\r$/, "", $5) } $5 == t { print $2; exit }'
+}
+
+# expect_cad_untouched DIR NAME: the stand-in CAD in DIR (a CAD_DIR) evaluated no line, drew
+# nothing and received no ESC. NAME names it in the failure.
+expect_cad_untouched() {
+  local dump=$1/dump
+  [[ -f "$dump/evaluated.log" && ! -s "$dump/evaluated.log" ]] ||
+    e2e_fail "$2 evaluated: $(cat "$dump/evaluated.log" 2>/dev/null)"
+  grep -qx 'lines=0' "$dump/state.txt" || e2e_fail "$2: $(cat "$dump/state.txt")"
+  grep -qx 'entities=0' "$dump/state.txt" || e2e_fail "$2: $(cat "$dump/state.txt")"
+  ! grep -q 'Cancel' "$dump/history.txt" 2>/dev/null ||
+    e2e_fail "$2 received an ESC: $(cat "$dump/history.txt")"
 }
 
 # search_target PID0 PID1: the index (0 or 1) of the instance the CAD search picks, the last of
