@@ -254,7 +254,9 @@ bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::
                          std::string_view& result) {
   if (drawUnit != "mm") {
     result = text;
-    return coordinateCharacters(result);
+    // A lone "." would stand in the record as the dot of a dotted pair, which the CAD cannot
+    // read: the whole piece of script holding it would fail to load.
+    return coordinateCharacters(result) && result != ".";
   }
   const auto value = text::parseNumber(text);
   if (!value) return false;

@@ -229,6 +229,9 @@ TEST(ScaleCoordinateText, OtherUnitsPassNumbersUnchangedButNothingElse) {
     EXPECT_EQ(out, "");
     EXPECT_FALSE(ScaleCoordinateText("1)(command", unit, out)) << unit;
     EXPECT_FALSE(ScaleCoordinateText("1\t2", unit, out)) << unit;
+    // The CAD would read a lone "." as a dotted pair and refuse the whole piece of script.
+    EXPECT_FALSE(ScaleCoordinateText(".", unit, out)) << unit;
+    ASSERT_TRUE(ScaleCoordinateText("-.", unit, out)) << unit;
   }
 }
 
