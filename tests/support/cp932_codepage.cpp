@@ -70,11 +70,42 @@ std::string convert(const char* to, const char* from, std::string_view in,
   return out;
 }
 
+// Characters that iconv maps into CP932 one way only (¥ to 0x5C, ‾ to 0x7E, ¢ £ ¬ — ‖ − 〜 to
+// look-alikes), found by a round trip of every BMP character. Windows converts with
+// WC_NO_BEST_FIT_CHARS and makes each of them "?"; so does this fake, or a "¥" would become a
+// backslash in a script that the real program writes correctly.
+constexpr std::u32string_view kOneWay = U"\u00A2\u00A3\u00A5\u00AC\u2014\u2016\u203E\u2212\u301C";
+
+// The text with each one-way character replaced by "?".
+std::string withoutOneWay(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto b = static_cast<unsigned char>(utf8[i]);
+    const std::size_t n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+    char32_t c = 0;
+    if (n > 1 && i + n <= utf8.size()) {
+      c = b & (0x7F >> n);
+      for (std::size_t k = 1; k < n; ++k) {
+        if ((static_cast<unsigned char>(utf8[i + k]) & 0xC0) != 0x80) c = 0;  // not UTF-8
+        c = c == 0 ? 0 : (c << 6) | (utf8[i + k] & 0x3F);
+      }
+    }
+    if (c != 0 && kOneWay.find(c) != std::u32string_view::npos) {
+      out += '?';
+    } else {
+      out.append(utf8.substr(i, std::min(n, utf8.size() - i)));
+    }
+    i += std::min(n, utf8.size() - i);
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string Cp932CodePage::toAnsi(std::string_view utf8) const {
   if (isAscii(utf8)) return std::string(utf8);
-  return convert("CP932", "UTF-8", utf8, utf8Skip);
+  return convert("CP932", "UTF-8", withoutOneWay(utf8), utf8Skip);
 }
 
 std::string Cp932CodePage::fromAnsi(std::string_view ansi) const {

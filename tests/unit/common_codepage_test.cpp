@@ -41,4 +41,7 @@ TEST(Cp932CodePage, WhatCannotBeConvertedBecomesAQuestionMark) {
   EXPECT_EQ(cp.fromAnsi("a\x95"), "a?");  // a lead byte without its trail byte
   EXPECT_EQ(cp.toAnsi("ｱ"), "\xB1");      // half-width katakana is one byte
   EXPECT_EQ(cp.fromAnsi("\xB1"), "ｱ");
+  // No look-alikes, as Windows converts without best fit: "¥" must never become a backslash.
+  EXPECT_EQ(cp.toAnsi("¥‾¢£¬—‖−〜"), "?????????");
+  EXPECT_EQ(cp.toAnsi("\xC2%"), "?%");  // not UTF-8, and no yen sign either
 }
