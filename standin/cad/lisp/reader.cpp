@@ -60,6 +60,46 @@ bool parseNumberToken(std::string_view t, Value& out) {
   return true;
 }
 
+bool readStringBody(std::string_view text, std::size_t& pos, std::string& out) {
+  out.clear();
+  while (pos < text.size()) {
+    char ch = text[pos++];
+    if (ch == '"') return true;
+    if (ch != '\\') {
+      out += ch;
+      continue;
+    }
+    if (pos >= text.size()) break;
+    char e = text[pos++];
+    switch (e) {
+      case 'n':
+        out += '\n';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case 'e':
+        out += '\x1b';
+        break;
+      default:
+        if (e >= '0' && e <= '7') {
+          // Octal character code of up to three digits.
+          int code = e - '0';
+          for (int k = 0; k < 2 && pos < text.size() && text[pos] >= '0' && text[pos] <= '7'; ++k) {
+            code = code * 8 + (text[pos++] - '0');
+          }
+          out += static_cast<char>(code);
+        } else {
+          out += e;  // \\ and \" stand for themselves, as does any other character
+        }
+    }
+  }
+  return false;
+}
+
 void Reader::skipBlanks() {
   while (pos_ < text_.size()) {
     char c = text_[pos_];
@@ -96,44 +136,7 @@ Reader::Tok Reader::token() {
       return Tok::Quote;
     case '"': {
       ++pos_;
-      str_.clear();
-      while (pos_ < text_.size()) {
-        char ch = text_[pos_++];
-        if (ch == '"') return Tok::String;
-        if (ch != '\\') {
-          str_ += ch;
-          continue;
-        }
-        if (pos_ >= text_.size()) break;
-        char e = text_[pos_++];
-        switch (e) {
-          case 'n':
-            str_ += '\n';
-            break;
-          case 'r':
-            str_ += '\r';
-            break;
-          case 't':
-            str_ += '\t';
-            break;
-          case 'e':
-            str_ += '\x1b';
-            break;
-          default:
-            if (e >= '0' && e <= '7') {
-              // Octal character code of up to three digits.
-              int code = e - '0';
-              for (int k = 0;
-                   k < 2 && pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '7'; ++k) {
-                code = code * 8 + (text_[pos_++] - '0');
-              }
-              str_ += static_cast<char>(code);
-            } else {
-              str_ += e;  // \\ and \" stand for themselves, as does any other character
-            }
-        }
-      }
-      return Tok::Unterminated;
+      return readStringBody(text_, pos_, str_) ? Tok::String : Tok::Unterminated;
     }
     default: {
       std::size_t start = pos_;

@@ -42,6 +42,10 @@ class Reader {
   std::string error_;
 };
 
+// The text of a string literal whose opening quote stands before `pos`, its escapes resolved;
+// `pos` ends after the closing quote. False when the text ends before the string does.
+bool readStringBody(std::string_view text, std::size_t& pos, std::string& out);
+
 // True when `text` parses as an AutoLISP number; `out` receives it.
 bool parseNumberToken(std::string_view text, Value& out);
 
