@@ -1,0 +1,54 @@
+#pragma once
+// A whole conversion as users run it, for the conversion targets: the options and the input
+// come from the fuzz input, the converter runs with fake platform objects in a scratch folder
+// (a program folder and an input folder whose names hold blanks and Japanese characters), and
+// what must hold afterwards is checked:
+//  - every script file is well formed (only the expected line shapes, balanced parentheses in
+//    every file the CAD loads, string literals that decode to the layer name and the path);
+//  - no work file is left beside the input (only the input and the log);
+//  - the stand-in CAD loads the scripts without an error, and the log names no more points
+//    than it draws.
+//
+// Layout of the fuzz input (shared by every conversion target, so one seed set serves them):
+//   byte  step:  SubSampleStep, mostly 1 to 4, sometimes up to 1024
+//   byte  interval: ThinningInterval in millimetres (0 to 255; 0 selects every-n-th)
+//   byte  flags: bits 0-1 unit ("m", "mm", "m", ""), bit 2 zoom at the end, bit 3 quick
+//   text  the layer name (length byte, at most 64 bytes, any bytes)
+//   text  the input file's name (length byte, at most 32 bytes; "/", "\" and NUL become "_")
+//   rest  the content of the input file
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "import/run_settings.h"
+#include "import/services.h"
+#include "tests/fuzz/fuzz_support.h"
+
+namespace harlowe::fuzz {
+
+struct ConversionInput {
+  RunSettings settings;  // InputPath, AppDir set by runConversion
+  std::string fileName;  // the input's name in its folder
+  std::string content;
+};
+
+// Takes the options and the content as the layout above says. `extension` ends the file name.
+ConversionInput takeConversionInput(FuzzInput& in, const char* extension);
+
+// Known faults that a target tolerates until their fix lands (each names what it lets pass).
+struct Tolerances {
+  // A failure in the middle of the points leaves the open group of functions uncalled, while
+  // the log still counts its points as drawn.
+  bool logCountsUnflushedGroup = false;
+  // A point whose texts the CAD's entmake refuses (a colour outside 0 to 255, a coordinate
+  // text that is no number, both passed unchecked) is counted but not drawn.
+  bool logCountsRefusedPoints = false;
+};
+
+// Runs `convert` on the input in a fresh scratch folder and makes every check. `convert`
+// returns what the converter returned (false: the run must not go on to the CAD).
+void runConversion(const char* scratchName, ConversionInput& input,
+                   const std::function<bool(RunSettings&, Platform&)>& convert,
+                   const Tolerances& tolerances = {});
+
+}  // namespace harlowe::fuzz

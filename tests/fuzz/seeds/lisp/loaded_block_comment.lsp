@@ -1,0 +1,2 @@
+;| a comment
+(still) |; (princ 1) ; line comment

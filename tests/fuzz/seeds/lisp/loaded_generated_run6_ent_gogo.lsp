@@ -1,0 +1,3 @@
+(load "ent_start")
+(load "ent_go1")
+(gc)

@@ -1,0 +1,3 @@
+(command ".layer" "m" "A" "t" "A" "f" "A" "")
+(tblsearch "LAYER" "a")
+(command "-layer" "m")

@@ -1,0 +1,4 @@
+(defun f () (f))
+(f)
+(defun g (x) (g x) (g x))
+(g 1)

@@ -1,0 +1,1 @@
+(princ "never closed)
