@@ -73,6 +73,9 @@ bool PackTrueColorFields(std::string_view r, std::string_view g, std::string_vie
   const auto bv = colourField(b);
   if (!bv) return false;
   const double value = *rv * 65536.0 + *gv * 256.0 + *bv;
+  // A sum beyond the double range overflowed in the legacy conversion, which failed there; its
+  // text ("1.#INF") would be no number in the script either.
+  if (!std::isfinite(value)) return false;
   // Whole values are written with all their digits (10000000, not 1E+07), as the legacy
   // conversion of a double did below 1E+15.
   if (std::fabs(value) < 9007199254740992.0 && value == std::trunc(value)) {

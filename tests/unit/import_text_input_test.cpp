@@ -245,7 +245,11 @@ TEST(PackTrueColor, PacksRoundedDownFieldsWithoutRangeCheck) {
     ASSERT_TRUE(PackTrueColor(in, out)) << in;
     EXPECT_EQ(out, expected) << in;
   }
-  for (const char* bad : {"1 2", "1 2 3 4", "1  2 3", "a 2 3", "1 2 ", ""})
+  ASSERT_TRUE(PackTrueColor("1e300 0 0", out));
+  EXPECT_EQ(out, "6.5536E+304");
+  // A sum beyond the double range is no colour (its text would be "1.#INF").
+  for (const char* bad :
+       {"1 2", "1 2 3 4", "1  2 3", "a 2 3", "1 2 ", "", "1e305 0 0", "0 1e308 0", "-1e305 0 0"})
     EXPECT_FALSE(PackTrueColor(bad, out)) << bad;
 }
 
