@@ -29,9 +29,10 @@ class CadHost : public standin::lisp::SessionHost {
   const test::Cp932CodePage& cp_;
 };
 
-// The number after `label` on a line of the log, if the log has such a line.
+// The number after `label` on the last line of the log that starts with it (the end lines come
+// last; a layer name or path in the head may hold anything, line breaks too).
 std::optional<std::int64_t> logCount(const std::string& log, const std::string& label) {
-  const auto at = log.find("\n" + label);
+  const auto at = log.rfind("\n" + label);
   if (at == std::string::npos) return std::nullopt;
   std::int64_t n = 0;
   for (std::size_t i = at + 1 + label.size(); i < log.size() && log[i] >= '0' && log[i] <= '9'; ++i)
