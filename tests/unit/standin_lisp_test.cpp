@@ -2,6 +2,7 @@
 // way errors stop an evaluation.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -58,6 +59,10 @@ TEST_F(Lisp, ReadsNumbersStringsSymbolsAndLists) {
   EXPECT_EQ(in.evalText("1e-3").asReal(), 0.001);
   // Beyond 32 bits an integer becomes a real.
   EXPECT_EQ(in.evalText("4294967296").kind(), Kind::Real);
+  // Beyond the double range a real is infinite, below it zero, as the C library reads them.
+  EXPECT_EQ(in.evalText("1e309").asReal(), HUGE_VAL);
+  EXPECT_EQ(in.evalText("-1e309").asReal(), -HUGE_VAL);
+  EXPECT_EQ(in.evalText("1e-400").asReal(), 0.0);
   EXPECT_EQ(run("\"a\\\"b\\\\c\\nd\""), "\"a\\\"b\\\\c\\nd\"");
   EXPECT_EQ(strText(in.evalText("\"a\\\"b\\\\c\\nd\\101\"")), "a\"b\\c\ndA");
   EXPECT_EQ(run("'Ent_Go1"), "ENT_GO1");
@@ -240,6 +245,7 @@ TEST_F(Lisp, EntmakeDrawsPointsAndRefusesMalformedLists) {
            "'((0 . \"LINE\") (10 1 2 3))",               // not a point
            "'((0 . \"POINT\"))",                         // no position
            "'((0 . \"POINT\") (10 1 \"2\" 3))",          // a coordinate that is text
+           "'((0 . \"POINT\") (10 1 1e309 3))",          // a coordinate at infinity
            "'((0 . \"POINT\") (10 1))",                  // one coordinate
            "'((0 . \"POINT\") (10 1 2 3) (420 . 1.5))",  // a colour that is a real
            "'((0 . \"POINT\") (10 1 2 3) (420 . -1))",   // a colour out of range

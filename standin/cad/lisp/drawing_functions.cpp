@@ -1,6 +1,7 @@
 // The functions that reach the drawing: system variables, the layer table, coordinate
 // transformation, entity creation, the command processor and the point pause.
 #include <charconv>
+#include <cmath>
 
 #include "standin/cad/lisp/interpreter.h"
 #include "standin/cad/lisp/reader.h"
@@ -110,7 +111,10 @@ Value fEntmake(Interpreter& in, Args a) {
         break;
       case 10:
         point = toPoint(data);
-        if (!point) return Value();
+        // A drawing holds no point at infinity (a coordinate read beyond the double range).
+        if (!point || !std::isfinite(point->x) || !std::isfinite(point->y) ||
+            !std::isfinite(point->z))
+          return Value();
         break;
       case 8:
         if (data.kind() != Kind::Str || strText(data).empty()) return Value();

@@ -1,7 +1,9 @@
 #include "standin/cad/lisp/reader.h"
 
 #include <charconv>
+#include <cstdlib>
 #include <limits>
+#include <string>
 
 #include "standin/cad/lisp/interpreter.h"
 
@@ -55,7 +57,13 @@ bool parseNumberToken(std::string_view t, Value& out) {
   }
   double d = 0;
   auto res = std::from_chars(digits.data(), digits.data() + digits.size(), d);
-  if (res.ec != std::errc() && res.ec != std::errc::result_out_of_range) return false;
+  if (res.ec == std::errc::result_out_of_range) {
+    // from_chars leaves the value alone here; the CAD's reader gives infinity for a number too
+    // large and zero for one too small, as the C library does.
+    d = std::strtod(std::string(digits).c_str(), nullptr);
+  } else if (res.ec != std::errc()) {
+    return false;
+  }
   out = Value::real(d);
   return true;
 }
