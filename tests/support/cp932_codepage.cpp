@@ -76,27 +76,30 @@ std::string convert(const char* to, const char* from, std::string_view in,
 // backslash in a script that the real program writes correctly.
 constexpr std::u32string_view kOneWay = U"\u00A2\u00A3\u00A5\u00AC\u2014\u2016\u203E\u2212\u301C";
 
-// The text with each one-way character replaced by "?".
+// The text with each one-way character replaced by "?". A byte that starts no whole UTF-8
+// character passes alone (iconv makes it "?"), so the character after it is still looked at.
 std::string withoutOneWay(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
     const auto b = static_cast<unsigned char>(utf8[i]);
     const std::size_t n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-    char32_t c = 0;
-    if (n > 1 && i + n <= utf8.size()) {
-      c = b & (0x7F >> n);
-      for (std::size_t k = 1; k < n; ++k) {
-        if ((static_cast<unsigned char>(utf8[i + k]) & 0xC0) != 0x80) c = 0;  // not UTF-8
-        c = c == 0 ? 0 : (c << 6) | (utf8[i + k] & 0x3F);
-      }
+    bool whole = n > 1 && i + n <= utf8.size();
+    char32_t c = b & (0x7F >> n);
+    for (std::size_t k = 1; whole && k < n; ++k) {
+      whole = (static_cast<unsigned char>(utf8[i + k]) & 0xC0) == 0x80;
+      c = (c << 6) | (utf8[i + k] & 0x3F);
     }
-    if (c != 0 && kOneWay.find(c) != std::u32string_view::npos) {
+    if (!whole) {
+      out += utf8[i++];
+      continue;
+    }
+    if (kOneWay.find(c) != std::u32string_view::npos) {
       out += '?';
     } else {
-      out.append(utf8.substr(i, std::min(n, utf8.size() - i)));
+      out.append(utf8.substr(i, n));
     }
-    i += std::min(n, utf8.size() - i);
+    i += n;
   }
   return out;
 }

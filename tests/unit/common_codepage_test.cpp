@@ -44,4 +44,5 @@ TEST(Cp932CodePage, WhatCannotBeConvertedBecomesAQuestionMark) {
   // No look-alikes, as Windows converts without best fit: "¥" must never become a backslash.
   EXPECT_EQ(cp.toAnsi("¥‾¢£¬—‖−〜"), "?????????");
   EXPECT_EQ(cp.toAnsi("\xC2%"), "?%");  // not UTF-8, and no yen sign either
+  EXPECT_EQ(cp.toAnsi("\xC3¥"), "??");  // a stray lead byte does not hide the yen sign after it
 }
