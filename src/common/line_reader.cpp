@@ -6,7 +6,20 @@
 namespace harlowe::io {
 
 // A buffer of one byte could never hold a CR together with the byte that follows it.
-LineReader::LineReader(std::size_t bufferSize) : buf_(std::max<std::size_t>(bufferSize, 2)) {}
+LineReader::LineReader(std::size_t bufferSize, LineEnds ends)
+    : ends_(ends), buf_(std::max<std::size_t>(bufferSize, 2)) {}
+
+const char* LineReader::findEnd(const char* from, const char* to) const {
+  const auto n = static_cast<std::size_t>(to - from);
+  if (ends_ == LineEnds::CrOrCrLf) return static_cast<const char*>(std::memchr(from, '\r', n));
+  // The LF first, then a CR only before it: searching the whole rest for a CR would cost a
+  // scan of the buffer per line in a file without any.
+  const auto* lf = static_cast<const char*>(std::memchr(from, '\n', n));
+  const char* end = lf ? lf : to;
+  const auto* cr =
+      static_cast<const char*>(std::memchr(from, '\r', static_cast<std::size_t>(end - from)));
+  return cr ? cr : lf;
+}
 
 bool LineReader::open(const std::string& utf8Path) {
   close();
@@ -49,7 +62,7 @@ ReadResult LineReader::next(std::string_view& line) {
 
   long_.clear();
   bool spilled = false;     // the head of the line is in long_
-  std::size_t scanned = 0;  // bytes after pos_ known to hold no CR
+  std::size_t scanned = 0;  // bytes after pos_ known to hold no line end
   auto emit = [&](std::size_t from, std::size_t to) {
     if (spilled) {
       long_.append(buf_.data() + from, to - from);
@@ -62,9 +75,14 @@ ReadResult LineReader::next(std::string_view& line) {
 
   for (;;) {
     char* base = buf_.data();
-    const void* hit = std::memchr(base + pos_ + scanned, '\r', len_ - pos_ - scanned);
+    const char* hit = findEnd(base + pos_ + scanned, base + len_);
+    if (hit && *hit == '\n') {
+      const std::size_t from = pos_;
+      pos_ = static_cast<std::size_t>(hit - base) + 1;
+      return emit(from, pos_ - 1);
+    }
     if (hit) {
-      const auto cr = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
+      const auto cr = static_cast<std::size_t>(hit - base);
       // The byte after the CR decides whether an LF belongs to this line end; when the CR is
       // the last byte read so far, that byte is not known yet (unless the file ends there).
       if (cr + 1 < len_ || eof_) {
