@@ -10,6 +10,8 @@ constexpr std::size_t kShownCharacters = 60;
 
 constexpr const char* kNeedSixFields =
     "各行には X Y Z R G B の6つの数値を空白で区切って並べてください。";
+constexpr const char* kNeedPtxFields =
+    "各行には x y z 強度 R G B の7つの数値を空白で区切って並べてください。";
 
 bool isControl(unsigned char c) { return (c < 0x20 && c != '\t') || c == 0x7F; }
 
@@ -55,25 +57,42 @@ bool looksLikeHeader(std::string_view line) {
   return !((c >= '0' && c <= '9') || c == '.');
 }
 
+bool isWholeNumber(std::string_view t) {
+  const auto first = t.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return false;
+  const auto last = t.find_last_not_of(" \t");
+  for (char c : t.substr(first, last - first + 1))
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
 std::string whyNotAPoint(const BadLine& line) {
   const std::string_view t = line.start;
+  const bool ptx = line.format == LineFormat::PtxPoint;
+  const char* need = ptx ? kNeedPtxFields : kNeedSixFields;
   if (line.problem == LineProblem::Unreadable)
     return "ファイルをこの行から先は読み込めませんでした。";
   if (looksBinary(t))
-    return "テキストではないデータ（バイナリや UTF-16 の文字など）が含まれています。"
-           "CloudCompare から ASCII テキストとして書き出したファイルを選んでください。";
-  if (fieldCount(t) == 0) return std::string("空の行です。") + kNeedSixFields;
+    return std::string("テキストではないデータ（バイナリや UTF-16 の文字など）が含まれています。") +
+           (ptx ? ""
+                : "CloudCompare から ASCII テキストとして書き出したファイルを選んでください。");
+  const int fields = fieldCount(t);
+  if (fields == 0) return std::string("空の行です。") + need;
+  // A scan's header begins with its column count: a lone whole number after the points is the
+  // start of a second scan.
+  if (ptx && fields == 1 && isWholeNumber(t))
+    return "2つ目のスキャンの始まり（列数の行）のようです。1つのファイルからは1つのスキャンだけを"
+           "読み込みます。スキャンを1つずつ別のファイルに書き出してください。";
   if (looksLikeHeader(t))
-    return std::string("見出しの行のようです。") + kNeedSixFields +
-           "見出しの行は書き出さないでください。";
+    return std::string("見出しの行のようです。") + need + "見出しの行は書き出さないでください。";
   switch (line.problem) {
     case LineProblem::TooFewFields:
       if (t.find(',') != std::string_view::npos || t.find(';') != std::string_view::npos)
-        return std::string("数値がカンマなどで区切られています。") + kNeedSixFields;
-      if (fieldCount(t) == 3)
-        return std::string("色（R G B）がありません。") + kNeedSixFields +
+        return std::string("数値がカンマなどで区切られています。") + need;
+      if (fields == 3 || (ptx && fields == 4))
+        return std::string("色（R G B）がありません。") + need +
                "色の付いた点群として書き出してください。";
-      return "数値が足りません（" + text::decimal(fieldCount(t)) + " 個）。" + kNeedSixFields;
+      return "数値が足りません（" + text::decimal(fields) + " 個）。" + need;
     case LineProblem::NotANumber:
       return "座標（X Y Z）に数値でない値（nan、inf、桁の大きすぎる値など）があります。";
     case LineProblem::BadColour:
@@ -110,8 +129,48 @@ std::string nothingDetail(const ConversionResult& r, const platform::CodePage& c
       return "ファイルを書き込めません。フォルダに書き込めるか、ディスクに空きがあるかを"
              "確かめてください。\n" +
              r.file;
+    case NothingReason::StepBeyondPoints:
+      return "間引き値が描画できる点の数（" + text::decimal(r.linesRead) +
+             " 点）より大きいため、描画する点がありません。";
+    case NothingReason::PlyBinary:
+      return "バイナリ形式の PLY ファイル（" + r.detail +
+             "）です。読み込めるのは ASCII 形式の PLY だけです。"
+             "CloudCompare で保存するときに「ASCII」を選んで書き出し直してください。";
+    case NothingReason::PlyProperties:
+      return "PLY の頂点（element vertex）の値の並びが読み込める形ではありません。\n"
+             "このファイルの頂点 : " +
+             r.detail +
+             "\n必要な並び : 先頭から x y z red green blue の順で、red green blue は整数"
+             "（uchar など）\n法線を含めず、色を整数で保存した PLY を書き出してください。";
+    case NothingReason::PlyNoVertexLines:
+      return "PLY のヘッダーでは頂点が " + text::decimal(r.expectedPoints) +
+             " 個ありますが、ファイルに頂点の行がありません。";
+    case NothingReason::PtxShortHeader:
+      return "PTX ファイルの先頭の見出し（10 行）がそろっていません。ファイルは " +
+             text::decimal(r.linesRead) + " 行しかありません。";
+    case NothingReason::PtxMatrixLine: {
+      const std::string n = text::decimal(r.badLine->number);
+      return "PTX ファイルの " + n + " 行目（変換行列の " + text::decimal(r.badLine->number - 6) +
+             " 行目）に3つの数値がありません。\n" + n +
+             " 行目 : " + ShownLineStart(r.badLine->start, codePage) +
+             "\nPTX の 7～10 行目には変換行列を1行に4つの数値で書いてください。";
+    }
   }
   return {};
+}
+
+bool isRefusal(NothingReason reason) {
+  switch (reason) {
+    case NothingReason::CannotRead:
+    case NothingReason::CannotWrite:
+    case NothingReason::PlyBinary:
+    case NothingReason::PlyProperties:
+    case NothingReason::PtxShortHeader:
+    case NothingReason::PtxMatrixLine:
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace
@@ -154,11 +213,22 @@ std::optional<UserMessage> ConversionMessage(const ConversionResult& r, std::str
                              lineLines(*r.badLine, codePage),
                          platform::MessageIcon::Warning};
     }
+    case ConversionResult::End::FewerThanHeader: {
+      const std::string found = text::decimal(r.pointsDrawn);
+      return UserMessage{
+          "ファイルの頂点の数がヘッダーの頂点数より少ないため、ファイルの終わりで"
+          "読み込みを終えました。\nヘッダーの頂点数 : " +
+              text::decimal(r.expectedPoints) + "\nファイルにある頂点 : " + found +
+              "\nファイルにある " + found +
+              " 点を描画します。ファイルが途中で切れていないか確かめてください。"
+              "\n\nファイル : " +
+              std::string(inputPath),
+          platform::MessageIcon::Warning};
+    }
     case ConversionResult::End::NothingDrawn: {
-      const bool fileFailed =
-          r.reason == NothingReason::CannotRead || r.reason == NothingReason::CannotWrite;
-      const char* headline = fileFailed ? "変換できませんでした。CADへは何も送りません。\n\n"
-                                        : "描画できる点がないため、CADへは何も送りません。\n\n";
+      const char* headline = isRefusal(r.reason)
+                                 ? "変換できませんでした。CADへは何も送りません。\n\n"
+                                 : "描画できる点がないため、CADへは何も送りません。\n\n";
       return UserMessage{headline + file + nothingDetail(r, codePage),
                          platform::MessageIcon::Error};
     }

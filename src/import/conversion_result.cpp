@@ -2,8 +2,9 @@
 
 namespace harlowe {
 
-BadLine MakeBadLine(std::int64_t number, std::string_view text, LineProblem problem) {
-  return BadLine{number, std::string(text.substr(0, kBadLineBytes)), problem};
+BadLine MakeBadLine(std::int64_t number, std::string_view text, LineProblem problem,
+                    LineFormat format) {
+  return BadLine{number, std::string(text.substr(0, kBadLineBytes)), problem, format};
 }
 
 ConversionResult ResultOfBody(std::int64_t points, std::optional<BadLine> stoppedAt) {

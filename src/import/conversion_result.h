@@ -17,17 +17,26 @@ enum class LineProblem {
   Unreadable,    // the file could not be read at this line
 };
 
+// What a point line of the input holds, which decides what the user is told it needs.
+enum class LineFormat {
+  XyzRgb,     // CloudCompare text and PLY vertices: X Y Z R G B
+  PtxPoint,   // PTX: x y z intensity r g b
+  PtxMatrix,  // one of the four matrix lines of a PTX header (lines 7 to 10)
+};
+
 // The input line at which the points stopped.
 struct BadLine {
   std::int64_t number = 0;  // as a person counts the lines of the input: from 1, headers included
   std::string start;        // the first bytes of its text, as read (see kBadLineBytes)
   LineProblem problem = LineProblem::TooFewFields;
+  LineFormat format = LineFormat::XyzRgb;
 };
 
 // How many bytes of a bad line are kept: enough for about 60 characters in the message.
 inline constexpr std::size_t kBadLineBytes = 96;
 
-BadLine MakeBadLine(std::int64_t number, std::string_view text, LineProblem problem);
+BadLine MakeBadLine(std::int64_t number, std::string_view text, LineProblem problem,
+                    LineFormat format = LineFormat::XyzRgb);
 
 // Why a conversion has nothing to draw.
 enum class NothingReason {
@@ -38,21 +47,32 @@ enum class NothingReason {
   CannotRead,            // `file` could not be opened or read
   CannotWrite,           // `file` could not be created or written
   ConverterUnavailable,  // this build has no converter for the choice
+  StepBeyondPoints,      // n is larger than the number of points (linesRead): PTX
+  PlyBinary,             // a binary PLY; `detail` is its format word
+  PlyProperties,         // the vertices are not x y z red green blue with integer colours;
+                         // `detail` lists what they hold ("float x, float y, ...")
+  PlyNoVertexLines,      // the header counts expectedPoints vertices, the file holds none
+  PtxShortHeader,        // fewer than ten lines: linesRead says how many
+  PtxMatrixLine,         // a matrix line without three numbers (badLine says which)
 };
 
 struct ConversionResult {
   enum class End {
-    Finished,      // the input was read to its end
-    StoppedEarly,  // the points before `badLine` are drawn, the rest is not
-    NothingDrawn,  // no point can be drawn: nothing may go to the CAD
+    Finished,         // the input was read to its end
+    StoppedEarly,     // the points before `badLine` are drawn, the rest is not
+    FewerThanHeader,  // the file ended before the expectedPoints its header counts: the
+                      // pointsDrawn found are drawn
+    NothingDrawn,     // no point can be drawn: nothing may go to the CAD
   };
 
   End end = End::Finished;
   std::int64_t pointsDrawn = 0;
-  std::optional<BadLine> badLine;                    // StoppedEarly; NothingDrawn with NoPointLine
+  std::optional<BadLine> badLine;  // StoppedEarly; NothingDrawn with NoPointLine, PtxMatrixLine
   NothingReason reason = NothingReason::EmptyInput;  // NothingDrawn
   std::string file;                                  // CannotRead, CannotWrite
-  std::int64_t linesRead = 0;                        // StepBeyondInput: the lines of the input
+  std::int64_t linesRead = 0;       // StepBeyondInput, StepBeyondPoints, PtxShortHeader
+  std::int64_t expectedPoints = 0;  // FewerThanHeader, PlyNoVertexLines
+  std::string detail;               // PlyBinary, PlyProperties
 
   static ConversionResult finished(std::int64_t points) {
     ConversionResult r;
@@ -73,9 +93,21 @@ struct ConversionResult {
     r.file = std::move(file);
     return r;
   }
-  static ConversionResult noPointLine(BadLine line) {
-    ConversionResult r = nothing(NothingReason::NoPointLine);
+  static ConversionResult noPointLine(BadLine line,
+                                      NothingReason reason = NothingReason::NoPointLine) {
+    ConversionResult r = nothing(reason);
     r.badLine = std::move(line);
+    return r;
+  }
+  static ConversionResult fewerThanHeader(std::int64_t found, std::int64_t expected) {
+    ConversionResult r;
+    if (found == 0) {
+      r = nothing(NothingReason::PlyNoVertexLines);
+    } else {
+      r.end = End::FewerThanHeader;
+      r.pointsDrawn = found;
+    }
+    r.expectedPoints = expected;
     return r;
   }
 
