@@ -1,5 +1,6 @@
 #include "import/converters/converter_set.h"
 
+#include "import/converters/ply_vertices.h"
 #include "import/converters/txt_subsample.h"
 
 namespace harlowe {
@@ -8,6 +9,8 @@ ConversionResult ConverterSet::run(ConverterId id, RunSettings& s) {
   switch (id) {
     case ConverterId::TxtSubSample:
       return ConvertTxtSubSample(s, p_);
+    case ConverterId::PlyVertices:
+      return ConvertPlyVertices(s, p_);
     default:
       // Not part of this build: nothing can be drawn.
       return ConversionResult::nothing(NothingReason::ConverterUnavailable);
