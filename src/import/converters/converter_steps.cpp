@@ -1,6 +1,7 @@
 #include "import/converters/converter_steps.h"
 
 #include "import/point_helpers.h"
+#include "import/progress.h"
 
 namespace harlowe {
 
@@ -13,6 +14,15 @@ void ShowStage(Platform& p, const char* text) {
 ConversionResult NothingSent(Platform& p, NothingReason reason, const std::string& file) {
   p.progress.unload();
   return ConversionResult::nothing(reason, file);
+}
+
+bool DrawScript(PointScriptWriter& writer, PointSource& source, io::LineReader& sourceFile,
+                RunSettings& s, Platform& p) {
+  writer.writeBody(source);
+  fillProgress(p.progress);
+  sourceFile.close();
+  writer.writeEnd(s);
+  return writer.close();
 }
 
 std::optional<LineProblem> ScaleAndPack(const ParsedPoint& parsed, std::string_view drawUnit,

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/line_reader.h"
 #include "import/conversion_result.h"
 #include "import/point_script.h"
 #include "import/services.h"
@@ -17,6 +18,11 @@ void ShowStage(Platform& p, const char* text);
 // Stops a run before its script is complete: the progress window goes, and nothing may go to
 // the CAD.
 ConversionResult NothingSent(Platform& p, NothingReason reason, const std::string& file = {});
+
+// The drawing stage from the body on: the body from source, the full bar, the source closed,
+// ENDD and the tail. False when the script could not be written.
+bool DrawScript(PointScriptWriter& writer, PointSource& source, io::LineReader& sourceFile,
+                RunSettings& s, Platform& p);
 
 // Texts a point source reuses for every point.
 struct PointScratch {

@@ -187,11 +187,8 @@ ConversionResult ConvertPlyVertices(RunSettings& s, Platform& p) {
     return abandon(NothingReason::CannotRead, list);
   }
   VertexSource source(reader, s, p, static_cast<double>(length), pass.header.lines);
-  writer.writeBody(source);
-  fillProgress(p.progress);
-  reader.close();
-  writer.writeEnd(s);
-  if (!writer.close()) return abandon(NothingReason::CannotWrite, writer.path());
+  if (!DrawScript(writer, source, reader, s, p))
+    return abandon(NothingReason::CannotWrite, writer.path());
 
   io::removeFile(list);
   io::removeFile(copy);

@@ -109,11 +109,8 @@ ConversionResult ConvertTxtSubSample(RunSettings& s, Platform& p) {
   if (length < 0 || !reader.open(copy)) return abandon(NothingReason::CannotRead, copy);
 
   SubSampleSource source(reader, s, p, static_cast<double>(length));
-  writer.writeBody(source);
-  fillProgress(p.progress);
-  reader.close();
-  writer.writeEnd(s);
-  if (!writer.close()) return abandon(NothingReason::CannotWrite, writer.path());
+  if (!DrawScript(writer, source, reader, s, p))
+    return abandon(NothingReason::CannotWrite, writer.path());
 
   io::removeFile(copy);
   p.progress.unload();
