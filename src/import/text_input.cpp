@@ -7,6 +7,10 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/file_io.h"
 #include "common/line_reader.h"
 #include "common/number_text.h"
@@ -55,28 +59,46 @@ bool coordinateCharacters(std::string_view t) {
 
 std::string NormalisedCopyPath(const std::string& inputPath) { return inputPath + ".dosasc"; }
 
-// A point line has its blanks within its first 40 or so bytes, so it is read eight bytes at a
-// time: each byte that is a blank sets the top bit of its byte in a mask (exactly, with no
-// carry between bytes), and the set bits are taken in order.
+// A point line has its blanks within its first 40 or so bytes, so it is read a word at a time:
+// with SSE2 sixteen bytes are compared at once; otherwise eight, where each byte that is a blank
+// sets the top bit of its byte in a mask (exactly, with no carry between bytes). The set bits
+// are taken in order.
 int BlankPositions(std::string_view line, int wanted, std::size_t* at) {
-  constexpr std::uint64_t kBlanks = 0x2020202020202020ull, kLow7 = 0x7F7F7F7F7F7F7F7Full;
   const char* s = line.data();
   const std::size_t n = line.size();
   int found = 0;
   std::size_t i = 0;
+  auto take = [&](std::uint64_t mask, std::size_t from, int shift) {
+    while (mask != 0 && found < wanted) {
+      at[found++] = from + static_cast<std::size_t>(std::countr_zero(mask) >> shift);
+      mask &= mask - 1;
+    }
+  };
+#if defined(__SSE2__)
+  const __m128i blanks = _mm_set1_epi8(' ');
+  auto blankMask = [&](std::size_t from) {
+    const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + from));
+    return static_cast<std::uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(w, blanks)));
+  };
+  for (; i + 16 <= n && found < wanted; i += 16) take(blankMask(i), i, 0);
+  if (found == wanted) return found;
+  if (n >= 16 && i < n) {
+    // The last sixteen bytes of the line, without those already looked at.
+    take(blankMask(n - 16) >> (i - (n - 16)), i, 0);
+    return found;
+  }
+#else
   if constexpr (std::endian::native == std::endian::little) {
+    constexpr std::uint64_t kBlanks = 0x2020202020202020ull, kLow7 = 0x7F7F7F7F7F7F7F7Full;
     for (; i + 8 <= n && found < wanted; i += 8) {
       std::uint64_t w;
       std::memcpy(&w, s + i, sizeof w);
       const std::uint64_t x = w ^ kBlanks;  // blanks are now zero bytes
-      std::uint64_t mask = ~(((x & kLow7) + kLow7) | x | kLow7);
-      while (mask != 0 && found < wanted) {
-        at[found++] = i + static_cast<std::size_t>(std::countr_zero(mask) >> 3);
-        mask &= mask - 1;
-      }
+      take(~(((x & kLow7) + kLow7) | x | kLow7), i, 3);
     }
     if (found == wanted) return found;
   }
+#endif
   for (; i < n && found < wanted; ++i) {
     if (s[i] == ' ') at[found++] = i;
   }
