@@ -1,6 +1,7 @@
 #include "import/ptx_input.h"
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 #include "common/file_io.h"
@@ -45,6 +46,9 @@ bool IsZeroNumber(std::string_view t) {
 
 PtxLineKind ClassifyPtxLine(std::string_view line, std::size_t (&at)[6]) {
   if (BlankPositions(line, 6, at) < 6) return PtxLineKind::TooFewBlanks;
+  // Nearly every point begins with a character that no zero begins with.
+  const char first = line[0];
+  if (first != '0' && first != '.' && first != '-' && first != '+') return PtxLineKind::Point;
   const std::string_view x = line.substr(0, at[0]);
   const std::string_view y = line.substr(at[0] + 1, at[1] - at[0] - 1);
   const std::string_view z = line.substr(at[1] + 1, at[2] - at[1] - 1);
@@ -65,6 +69,23 @@ bool ReadPtxMatrixRow(std::string_view line, int r, PtxMatrix& m) {
     if (blank != std::string_view::npos) rest.remove_prefix(blank + 1);
   }
   return true;
+}
+
+PtxLineProgress::PtxLineProgress(PtxProgress progress, std::int64_t length)
+    : progress_(progress), length_(static_cast<double>(std::max<std::int64_t>(length, 1))) {}
+
+void PtxLineProgress::check(std::int64_t lines) {
+  float fraction = static_cast<float>(static_cast<double>(lines) * kAssumedLineLength / length_);
+  if (fraction >= 1.0f) fraction = 1.0f;
+  redrawProgressSingle(progress_.window, progress_.ui, fraction, progress_.lastDrawn);
+  const float last = progress_.lastDrawn;
+  if (!(1.0f - last > 0.05f)) {
+    next_ = std::numeric_limits<std::int64_t>::max();  // the capped fraction cannot draw again
+    return;
+  }
+  // Below this count the exact fraction lies further below last + 0.05 than any rounding of it.
+  const double below = (static_cast<double>(last) + 0.05 - 1e-6) * length_ / kAssumedLineLength;
+  next_ = std::max(lines + 1, static_cast<std::int64_t>(below));
 }
 
 PtxPrePass CopyPtxPoints(const std::string& inputPath, const std::string& workPath,
@@ -98,7 +119,7 @@ PtxPrePass CopyPtxPoints(const std::string& inputPath, const std::string& workPa
   std::vector<char> block(kBlock + 4096);
   std::size_t used = 0;
   std::int64_t lines = pre.headerLines;
-  const double denominator = static_cast<double>(std::max<std::int64_t>(length, 1));
+  PtxLineProgress shown(progress, length);
   std::size_t at[6];
   while (r == io::ReadResult::Line && !pre.matrixLine &&
          (r = reader.next(line)) == io::ReadResult::Line) {
@@ -124,10 +145,7 @@ PtxPrePass CopyPtxPoints(const std::string& inputPath, const std::string& workPa
         used = 0;
       }
     }
-    float fraction =
-        static_cast<float>(static_cast<double>(lines) * kAssumedLineLength / denominator);
-    if (fraction >= 1.0f) fraction = 1.0f;
-    redrawProgressSingle(progress.window, progress.ui, fraction, progress.lastDrawn);
+    shown.at(lines);
   }
   out.write(std::string_view(block.data(), used));
   if (r == io::ReadResult::Failed) pre.status = CopyStatus::InputFailed;

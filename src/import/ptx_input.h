@@ -40,6 +40,24 @@ struct PtxProgress {
   float& lastDrawn;
 };
 
+// The progress of a pass over PTX lines: lines × 37 / length as a 32-bit float, capped at 1,
+// drawn when it has grown by more than 0.05 in float arithmetic. The fraction only grows with
+// the lines, so it is worked out only from the first line count at which it can have grown
+// that much: a pass over millions of lines then costs a comparison per line.
+class PtxLineProgress {
+ public:
+  PtxLineProgress(PtxProgress progress, std::int64_t length);
+  void at(std::int64_t lines) {
+    if (lines >= next_) check(lines);
+  }
+
+ private:
+  void check(std::int64_t lines);
+  PtxProgress progress_;
+  double length_;
+  std::int64_t next_ = 0;
+};
+
 // What the pre-pass found.
 struct PtxPrePass {
   CopyStatus status = CopyStatus::Done;

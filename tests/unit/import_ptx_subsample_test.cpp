@@ -185,6 +185,29 @@ TEST_F(PtxSubSampleTest, WorkFileDropsTheIntensityAndTheMissingPoints) {
   EXPECT_EQ(pre.matrix(3, 3), 1.0f);
 }
 
+// Working the fraction out only from the first line count that can draw gives the very redraws
+// of working it out at every line.
+TEST_F(PtxSubSampleTest, LineProgressDrawsWhereTheFractionOfEveryLineWould) {
+  for (const std::int64_t length : {1, 37, 1000, 4097, 123457, 98765432}) {
+    std::vector<double> naive;
+    float last = 0;
+    const std::int64_t lines = length / 30 + 50;
+    for (std::int64_t n = 1; n <= lines; ++n) {
+      float f = static_cast<float>(static_cast<double>(n) * 37.0 / static_cast<double>(length));
+      if (f >= 1.0f) f = 1.0f;
+      if (f - last > 0.05f) {
+        naive.push_back(f);
+        last = f;
+      }
+    }
+    window.bars.clear();
+    float shownLast = 0;
+    PtxLineProgress progress({window, ui, shownLast}, length);
+    for (std::int64_t n = 1; n <= lines; ++n) progress.at(n);
+    EXPECT_EQ(window.bars, naive) << length;
+  }
+}
+
 TEST_F(PtxSubSampleTest, LfLineEndsDrawLikeCrLf) {
   const std::vector<std::string> points = {"1.5 2.5 3.5 0.25 255 128 0", "0 0 0 0.5 0 0 0",
                                            "-1 2 3 0.5 4 5 6"};

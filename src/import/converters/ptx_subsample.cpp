@@ -1,5 +1,6 @@
 #include "import/converters/ptx_subsample.h"
 
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -10,7 +11,6 @@
 #include "import/converters/converter_steps.h"
 #include "import/point_helpers.h"
 #include "import/point_script.h"
-#include "import/progress.h"
 #include "import/ptx_input.h"
 #include "import/split_scripts.h"
 
@@ -18,15 +18,25 @@ namespace harlowe {
 
 namespace {
 
-constexpr double kAssumedLineLength = 37.0;
-
-// A coordinate text of the work file as a 32-bit float.
+// A number text as a finite 32-bit float.
 bool single(std::string_view text, float& out) {
   const auto value = text::parseNumber(text);
   if (!value) return false;
-  const auto f = text::toFloat32(*value);
-  if (!f) return false;
-  out = *f;
+  out = static_cast<float>(*value);
+  return std::isfinite(out);
+}
+
+// The 7-digit text of a coordinate; in millimetres the metre text is read back, multiplied by
+// 1000 in single precision and written again. False when a value is no finite float.
+bool coordinateText(float metres, bool millimetres, char* buf, std::string_view& out) {
+  if (!std::isfinite(metres)) return false;
+  out = std::string_view(buf, text::floatTextTo(metres, buf));
+  if (!millimetres) return true;
+  float shown;
+  if (!single(out, shown)) return false;
+  const float scaled = shown * 1000.0f;
+  if (!std::isfinite(scaled)) return false;
+  out = std::string_view(buf, text::floatTextTo(scaled, buf));
   return true;
 }
 
@@ -34,15 +44,17 @@ bool single(std::string_view text, float& out) {
 class PtxSource : public PointSource {
  public:
   PtxSource(io::LineReader& reader, const RunSettings& s, Platform& p, const PtxMatrix& m,
-            double length)
-      : reader_(reader), s_(s), p_(p), m_(m), length_(length > 0 ? length : 1) {}
+            std::int64_t length)
+      : reader_(reader),
+        s_(s),
+        m_(m),
+        millimetres_(s.DrawUnit == "mm"),
+        progress_({p.progress, p.ui, lastDrawn_}, length) {}
 
   bool atEnd() override { return reader_.atEnd(); }
 
   PointStatus next(PointTexts& point) override {
-    float fraction = static_cast<float>(static_cast<double>(lines_) * kAssumedLineLength / length_);
-    if (fraction >= 1.0f) fraction = 1.0f;
-    redrawProgressSingle(p_.progress, p_.ui, fraction, lastDrawn_);
+    progress_.at(lines_);
     std::string_view line;
     for (int i = 0; i < s_.SubSampleStep; ++i) {
       const io::ReadResult r = reader_.next(line);
@@ -58,17 +70,18 @@ class PtxSource : public PointSource {
         !single(line.substr(at[1] + 1, at[2] - at[1] - 1), z)) {
       return stop(line, LineProblem::NotANumber);
     }
-    // The 7-digit texts of the moved point; in millimetres they are read back and scaled.
     const PtxPoint moved = TransformPtxPoint(m_, x, y, z);
-    ParsedPoint texts;
-    texts.x = std::string_view(x_, text::floatTextTo(moved.x, x_));
-    texts.y = std::string_view(y_, text::floatTextTo(moved.y, y_));
-    texts.z = std::string_view(z_, text::floatTextTo(moved.z, z_));
-    texts.r = line.substr(at[2] + 1, at[3] - at[2] - 1);
-    texts.g = line.substr(at[3] + 1, at[4] - at[3] - 1);
-    texts.b = line.substr(at[4] + 1);
-    if (const auto problem = ScaleAndPack(texts, s_.DrawUnit, scratch_, point))
-      return stop(line, *problem);
+    if (!coordinateText(moved.x, millimetres_, x_, point.x) ||
+        !coordinateText(moved.y, millimetres_, y_, point.y) ||
+        !coordinateText(moved.z, millimetres_, z_, point.z)) {
+      return stop(line, LineProblem::NotANumber);
+    }
+    if (!PackTrueColorFields(line.substr(at[2] + 1, at[3] - at[2] - 1),
+                             line.substr(at[3] + 1, at[4] - at[3] - 1), line.substr(at[4] + 1),
+                             colour_)) {
+      return stop(line, LineProblem::BadColour);
+    }
+    point.colour = colour_;
     return PointStatus::Ok;
   }
 
@@ -84,14 +97,14 @@ class PtxSource : public PointSource {
 
   io::LineReader& reader_;
   const RunSettings& s_;
-  Platform& p_;
   const PtxMatrix& m_;
-  double length_;
+  bool millimetres_;
   float lastDrawn_ = 0;
+  PtxLineProgress progress_;
   std::int64_t lines_ = 0;  // point lines read from the work file
   std::optional<BadLine> stoppedAt_;
   char x_[text::kFloatTextMax], y_[text::kFloatTextMax], z_[text::kFloatTextMax];
-  PointScratch scratch_;
+  std::string colour_;
 };
 
 }  // namespace
@@ -140,7 +153,7 @@ ConversionResult ConvertPtxSubSample(RunSettings& s, Platform& p) {
     return abandon(NothingReason::CannotRead, work);
   }
 
-  PtxSource source(reader, s, p, pre.matrix, static_cast<double>(length));
+  PtxSource source(reader, s, p, pre.matrix, length);
   if (!DrawScript(writer, source, reader, s, p))
     return abandon(NothingReason::CannotWrite, writer.path());
   io::removeFile(work);
