@@ -171,16 +171,22 @@ TEST_F(PtxSubSampleTest, MissingPointsAreLeftOut) {
             pointRecord("10", "20", "30.05", "657930") + pointRecord("10", "20", "30", "197379"));
 }
 
+// Lines 1 to 6 are copied whatever they hold; the points follow in file order.
 TEST_F(PtxSubSampleTest, WorkFileDropsTheIntensityAndTheMissingPoints) {
-  input(ptx({"1.5 2.5 3.5 0.25 255 128 0", "0 0 0 0.5 0 0 0", "-1 2  3 0.5 4 5 6 7"}, "0 0 0 1",
-            "\n"));
+  auto header = [](std::string text, const std::string& end) {
+    text.replace(0, text.find("1 0 0" + end), "any text" + end + end + "scanner at 1 2" + end);
+    return text;
+  };
+  input(header(ptx({"1.5 2.5 3.5 0.25 255 128 0", "0 0 0 0.5 0 0 0", "-1 2  3 0.5 4 5 6 7"},
+                   "0 0 0 1", "\n"),
+               "\n"));
   float last = 0;
   const PtxPrePass pre = CopyPtxPoints(inputPath(), inputPath() + ".temp", {window, ui, last});
   EXPECT_EQ(pre.status, CopyStatus::Done);
   EXPECT_EQ(pre.headerLines, 10);
   EXPECT_FALSE(pre.stoppedAt);
-  std::string expected = ptx({"1.5 2.5 3.5 255 128 0", "-1 2  0.5 4 5 6 7"});
-  EXPECT_EQ(test::readFileBytes(data("scan.ptx.temp")), expected);
+  EXPECT_EQ(test::readFileBytes(data("scan.ptx.temp")),
+            header(ptx({"1.5 2.5 3.5 255 128 0", "-1 2  0.5 4 5 6 7"}), "\r\n"));
   EXPECT_EQ(pre.matrix(4, 3), 0.0f);
   EXPECT_EQ(pre.matrix(3, 3), 1.0f);
 }
