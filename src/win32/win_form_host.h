@@ -12,7 +12,7 @@
 #include <tuple>
 #include <vector>
 
-#include "dialogs/form_host.h"
+#include "dialogs/form_host_interface.h"
 
 namespace harlowe::win32 {
 

@@ -1,4 +1,4 @@
-#include "win32/form_host.h"
+#include "win32/win_form_host.h"
 
 #include <commctrl.h>
 
@@ -8,7 +8,7 @@
 
 #include "dialogs/label_wrap.h"
 #include "dialogs/placement.h"
-#include "win32/form_pictures.h"
+#include "win32/win_form_pictures.h"
 #include "win32/win_text.h"
 
 namespace harlowe::win32 {
