@@ -21,36 +21,31 @@ ply=$root/data/table_mug_stereo_cc_ascii.ply
 ptx=$root/data/table_mug_stereo_rz30_crlf.ptx
 
 vertices=$(awk '/^end_header/ { print NR; exit }' "$ply")
-tail -n +"$((vertices + 1))" "$ply" >"$dir/ply-vertices.tmp"
-{
-  head -n "$vertices" "$ply" | sed "s/^element vertex .*/element vertex $((19404 * 104))/"
-  awk -v copies=104 '{ v[NR] = $0 } END {
-    for (k = 0; k < copies; k++)
-      for (i = 1; i <= NR; i++) { split(v[i], f, " "); printf "%.6g %s %s %s %s %s \n", f[1] + k, f[2], f[3], f[4], f[5], f[6] } }' \
-    "$dir/ply-vertices.tmp"
-} >"$dir/table_mug_2m.ply"
-awk -v copies=104 '{ v[NR] = $0 } END {
-  for (k = 0; k < copies; k++)
-    for (i = 1; i <= NR; i++) { split(v[i], f, " "); printf "%.6g %s %s %s %s %s\n", f[1] + k, f[2], f[3], f[4], f[5], f[6] } }' \
-  "$dir/ply-vertices.tmp" >"$dir/table_mug_2m_ply.txt"
-rm -f "$dir/ply-vertices.tmp"
-
-tr -d '\r' <"$ptx" | tail -n +11 >"$dir/ptx-points.tmp"
-{
-  head -n 10 "$ptx"
-  awk -v copies=153 '{ v[NR] = $0 } END {
+# Each copy of the vertices goes to the PLY (with the blank CloudCompare writes at the end of a
+# line) and to its text twin.
+head -n "$vertices" "$ply" | sed "s/^element vertex .*/element vertex $((19404 * 104))/" \
+  >"$dir/table_mug_2m.ply"
+tail -n +"$((vertices + 1))" "$ply" | awk -v copies=104 -v ply="$dir/table_mug_2m.ply" \
+  -v txt="$dir/table_mug_2m_ply.txt" '{ v[NR] = $0 } END {
     for (k = 0; k < copies; k++)
       for (i = 1; i <= NR; i++) {
         split(v[i], f, " ")
-        if (f[1] == 0 && f[2] == 0 && f[3] == 0) printf "%s\r\n", v[i]
-        else printf "%.6f %s %s %s %s %s %s\r\n", f[1] + k, f[2], f[3], f[4], f[5], f[6], f[7] } }' \
-    "$dir/ptx-points.tmp"
-} >"$dir/table_mug_2m.ptx"
-awk -v copies=153 '{ v[NR] = $0 } END {
-  for (k = 0; k < copies; k++)
-    for (i = 1; i <= NR; i++) {
-      split(v[i], f, " ")
-      if (!(f[1] == 0 && f[2] == 0 && f[3] == 0)) printf "%.6f %s %s %s %s %s\n", f[1] + k, f[2], f[3], f[5], f[6], f[7] } }' \
-  "$dir/ptx-points.tmp" >"$dir/table_mug_2m_ptx.txt"
-rm -f "$dir/ptx-points.tmp"
+        line = sprintf("%.6g %s %s %s %s %s", f[1] + k, f[2], f[3], f[4], f[5], f[6])
+        print line " " >>ply
+        print line >txt
+      } }'
+
+# The PTX keeps its missing points and intensities and has CR LF line ends; its text twin holds
+# what the PTX converter draws.
+head -n 10 "$ptx" >"$dir/table_mug_2m.ptx"
+tr -d '\r' <"$ptx" | tail -n +11 | awk -v copies=153 -v ptx="$dir/table_mug_2m.ptx" \
+  -v txt="$dir/table_mug_2m_ptx.txt" '{ v[NR] = $0 } END {
+    for (k = 0; k < copies; k++)
+      for (i = 1; i <= NR; i++) {
+        split(v[i], f, " ")
+        if (f[1] == 0 && f[2] == 0 && f[3] == 0) { printf "%s\r\n", v[i] >>ptx; continue }
+        x = sprintf("%.6f", f[1] + k)
+        printf "%s %s %s %s %s %s %s\r\n", x, f[2], f[3], f[4], f[5], f[6], f[7] >>ptx
+        printf "%s %s %s %s %s %s\n", x, f[2], f[3], f[5], f[6], f[7] >txt
+      } }'
 wc -l "$dir"/table_mug_2m*
