@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "common/file_io.h"
-#include "common/line_reader.h"
 #include "common/number_text.h"
 #include "import/progress.h"
+#include "import/ptx_lines.h"
 
 namespace harlowe {
 
@@ -44,8 +44,8 @@ bool IsZeroNumber(std::string_view t) {
   return i > digits && i == t.size();
 }
 
-PtxLineKind ClassifyPtxLine(std::string_view line, std::size_t (&at)[6]) {
-  if (BlankPositions(line, 6, at) < 6) return PtxLineKind::TooFewBlanks;
+PtxLineKind ClassifyPtxLine(std::string_view line, const std::size_t* at, int blanks) {
+  if (blanks < 6) return PtxLineKind::TooFewBlanks;
   // Nearly every point begins with a character that no zero begins with.
   const char first = line[0];
   if (first != '0' && first != '.' && first != '-' && first != '+') return PtxLineKind::Point;
@@ -92,7 +92,7 @@ PtxPrePass CopyPtxPoints(const std::string& inputPath, const std::string& workPa
                          PtxProgress progress) {
   PtxPrePass pre;
   const std::int64_t length = io::fileLength(inputPath);
-  io::LineReader reader(1 << 20, io::LineEnds::AnyEnd);
+  PtxLineScanner reader;
   if (length < 0 || !reader.open(inputPath)) {
     pre.status = CopyStatus::InputFailed;
     return pre;
@@ -103,8 +103,11 @@ PtxPrePass CopyPtxPoints(const std::string& inputPath, const std::string& workPa
     return pre;
   }
   std::string_view line;
+  std::size_t at[PtxLineScanner::kBlanks];
+  int blanks = 0;
   io::ReadResult r = io::ReadResult::Line;
-  while (pre.headerLines < kPtxHeaderLines && (r = reader.next(line)) == io::ReadResult::Line) {
+  while (pre.headerLines < kPtxHeaderLines &&
+         (r = reader.next(line, at, blanks)) == io::ReadResult::Line) {
     ++pre.headerLines;
     const int row = static_cast<int>(pre.headerLines) - 6;
     if (row >= 1 && !ReadPtxMatrixRow(line, row, pre.matrix)) {
@@ -120,11 +123,10 @@ PtxPrePass CopyPtxPoints(const std::string& inputPath, const std::string& workPa
   std::size_t used = 0;
   std::int64_t lines = pre.headerLines;
   PtxLineProgress shown(progress, length);
-  std::size_t at[6];
   while (r == io::ReadResult::Line && !pre.matrixLine &&
-         (r = reader.next(line)) == io::ReadResult::Line) {
+         (r = reader.next(line, at, blanks)) == io::ReadResult::Line) {
     ++lines;
-    const PtxLineKind kind = ClassifyPtxLine(line, at);
+    const PtxLineKind kind = ClassifyPtxLine(line, at, blanks);
     if (kind == PtxLineKind::TooFewBlanks) {
       pre.stoppedAt = MakeBadLine(lines, line, LineProblem::TooFewFields, LineFormat::PtxPoint);
       break;
@@ -149,22 +151,22 @@ PtxPrePass CopyPtxPoints(const std::string& inputPath, const std::string& workPa
   }
   out.write(std::string_view(block.data(), used));
   if (r == io::ReadResult::Failed) pre.status = CopyStatus::InputFailed;
-  reader.close();
   if (!out.close() && pre.status == CopyStatus::Done) pre.status = CopyStatus::OutputFailed;
   return pre;
 }
 
 std::optional<BadLine> LocatePtxPointLine(const std::string& inputPath, std::int64_t workLine,
                                           LineProblem problem) {
-  io::LineReader reader(1 << 20, io::LineEnds::AnyEnd);
+  PtxLineScanner reader;
   if (!reader.open(inputPath)) return std::nullopt;
   std::string_view line;
   std::int64_t number = 0, points = 0;
-  std::size_t at[6];
-  while (reader.next(line) == io::ReadResult::Line) {
+  std::size_t at[PtxLineScanner::kBlanks];
+  int blanks = 0;
+  while (reader.next(line, at, blanks) == io::ReadResult::Line) {
     ++number;
     if (number <= kPtxHeaderLines) continue;
-    const PtxLineKind kind = ClassifyPtxLine(line, at);
+    const PtxLineKind kind = ClassifyPtxLine(line, at, blanks);
     if (kind == PtxLineKind::TooFewBlanks) break;
     if (kind == PtxLineKind::Point && ++points == workLine)
       return MakeBadLine(number, line, problem, LineFormat::PtxPoint);

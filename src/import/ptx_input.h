@@ -27,8 +27,8 @@ enum class PtxLineKind {
   TooFewBlanks,  // fewer than six blanks: no point with colour (an empty line, a second scan)
 };
 
-// What a line after the header is. at receives the positions of its first six blanks.
-PtxLineKind ClassifyPtxLine(std::string_view line, std::size_t (&at)[6]);
+// What a line after the header is, given the positions of its first blanks (at most six).
+PtxLineKind ClassifyPtxLine(std::string_view line, const std::size_t* at, int blanks);
 
 // Row r (1 to 4) of the matrix from its header line (line 6 + r): the first three of its
 // blank-separated numbers, as 32-bit floats. False when it does not hold three numbers.

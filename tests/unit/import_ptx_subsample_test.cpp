@@ -9,6 +9,8 @@
 
 #include "import/converters/ptx_subsample.h"
 #include "import/ptx_input.h"
+#include "import/ptx_lines.h"
+#include "import/text_input.h"
 #include "tests/support/converter_fixture.h"
 
 namespace harlowe {
@@ -189,6 +191,41 @@ TEST_F(PtxSubSampleTest, WorkFileDropsTheIntensityAndTheMissingPoints) {
             header(ptx({"1.5 2.5 3.5 255 128 0", "-1 2  0.5 4 5 6 7"}), "\r\n"));
   EXPECT_EQ(pre.matrix(4, 3), 0.0f);
   EXPECT_EQ(pre.matrix(3, 3), 1.0f);
+}
+
+// The pre-pass's line scanner: the line ends of the line reader with any end, and the blanks of
+// each line, whatever the buffer size cuts.
+TEST_F(PtxSubSampleTest, LineScannerFindsLineEndsAndBlanksAcrossRefills) {
+  const std::string longLine = std::string(40, 'x') + " " + std::string(30, 'y') + " 1 2 3 4 5 6";
+  const struct Case {
+    std::string bytes;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"", {}},
+      {"1 2 3 0.5 4 5 6\r\n0 0 0 0.5 0 0 0\r\n", {"1 2 3 0.5 4 5 6", "0 0 0 0.5 0 0 0"}},
+      {"a b\nc  d\re f g h i j k l\r\n\n\r\nlast line",
+       {"a b", "c  d", "e f g h i j k l", "", "", "last line"}},
+      {"12345678901234 567890123456789 0 1\r\r\n", {"12345678901234 567890123456789 0 1", ""}},
+      {longLine + "\r\n" + longLine, {longLine, longLine}},
+  };
+  for (const Case& c : cases) {
+    input(c.bytes);
+    for (std::size_t size : {1, 2, 3, 5, 16, 17, 31, 1 << 20}) {
+      PtxLineScanner scanner(size);
+      ASSERT_TRUE(scanner.open(inputPath()));
+      std::vector<std::string> lines;
+      std::string_view line;
+      std::size_t at[PtxLineScanner::kBlanks], expected[PtxLineScanner::kBlanks];
+      int blanks = 0;
+      while (scanner.next(line, at, blanks) == io::ReadResult::Line) {
+        lines.emplace_back(line);
+        const int want = BlankPositions(line, PtxLineScanner::kBlanks, expected);
+        ASSERT_EQ(blanks, want) << line << " buffer " << size;
+        for (int i = 0; i < want; ++i) ASSERT_EQ(at[i], expected[i]) << line << " buffer " << size;
+      }
+      EXPECT_EQ(lines, c.lines) << "buffer " << size;
+    }
+  }
 }
 
 // Working the fraction out only from the first line count that can draw gives the very redraws
