@@ -1,44 +1,12 @@
 #include "common/line_reader.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace harlowe::io {
 
 // A buffer of one byte could never hold a CR together with the byte that follows it.
-LineReader::LineReader(std::size_t bufferSize, LineEnds ends)
-    : ends_(ends), buf_(std::max<std::size_t>(bufferSize, 2)) {}
-
-const char* LineReader::findEnd(const char* from, const char* to) const {
-  const auto n = static_cast<std::size_t>(to - from);
-  if (ends_ == LineEnds::CrOrCrLf) return static_cast<const char*>(std::memchr(from, '\r', n));
-#if defined(__SSE2__)
-  // Both end bytes in one scan, sixteen bytes at a time.
-  const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
-  const char* p = from;
-  for (; p + 16 <= to; p += 16) {
-    const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(w, cr), _mm_cmpeq_epi8(w, lf)));
-    if (mask != 0) return p + std::countr_zero(static_cast<unsigned>(mask));
-  }
-  for (; p < to; ++p)
-    if (*p == '\r' || *p == '\n') return p;
-  return nullptr;
-#else
-  // The LF first, then a CR only before it: searching the whole rest for a CR would cost a
-  // scan of the buffer per line in a file without any.
-  const auto* lf = static_cast<const char*>(std::memchr(from, '\n', n));
-  const char* end = lf ? lf : to;
-  const auto* cr =
-      static_cast<const char*>(std::memchr(from, '\r', static_cast<std::size_t>(end - from)));
-  return cr ? cr : lf;
-#endif
-}
+LineReader::LineReader(std::size_t bufferSize) : buf_(std::max<std::size_t>(bufferSize, 2)) {}
 
 bool LineReader::open(const std::string& utf8Path) {
   close();
@@ -81,7 +49,7 @@ ReadResult LineReader::next(std::string_view& line) {
 
   long_.clear();
   bool spilled = false;     // the head of the line is in long_
-  std::size_t scanned = 0;  // bytes after pos_ known to hold no line end
+  std::size_t scanned = 0;  // bytes after pos_ known to hold no CR
   auto emit = [&](std::size_t from, std::size_t to) {
     if (spilled) {
       long_.append(buf_.data() + from, to - from);
@@ -94,14 +62,9 @@ ReadResult LineReader::next(std::string_view& line) {
 
   for (;;) {
     char* base = buf_.data();
-    const char* hit = findEnd(base + pos_ + scanned, base + len_);
-    if (hit && *hit == '\n') {
-      const std::size_t from = pos_;
-      pos_ = static_cast<std::size_t>(hit - base) + 1;
-      return emit(from, pos_ - 1);
-    }
+    const void* hit = std::memchr(base + pos_ + scanned, '\r', len_ - pos_ - scanned);
     if (hit) {
-      const auto cr = static_cast<std::size_t>(hit - base);
+      const auto cr = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
       // The byte after the CR decides whether an LF belongs to this line end; when the CR is
       // the last byte read so far, that byte is not known yet (unless the file ends there).
       if (cr + 1 < len_ || eof_) {

@@ -30,9 +30,8 @@ class LineReaderTest : public ::testing::Test {
   }
 
   // Every line up to the end of the data; a failure shows as a last entry "<failed>".
-  static std::vector<std::string> readAll(const std::string& path, std::size_t bufferSize,
-                                          harlowe::io::LineEnds ends = {}) {
-    LineReader r(bufferSize, ends);
+  static std::vector<std::string> readAll(const std::string& path, std::size_t bufferSize) {
+    LineReader r(bufferSize);
     EXPECT_TRUE(r.open(path));
     std::vector<std::string> lines;
     std::string_view line;
@@ -87,30 +86,6 @@ TEST_F(LineReaderTest, LineEndsAtEveryBufferSize) {
           << "buffer " << size << " input " << testing::PrintToString(c.bytes);
     }
   }
-}
-
-TEST_F(LineReaderTest, AnyLineEndAlsoEndsALineAtALoneLf) {
-  const std::vector<Case> cases = {
-      {"", {}},
-      {"a\nb\n", {"a", "b"}},
-      {"a\r\nb\r\n", {"a", "b"}},
-      {"a\rb\nc", {"a", "b", "c"}},
-      {"a\n\nb", {"a", "", "b"}},
-      {"\r\r\n", {"", ""}},
-      {"a\n\r\nb\r", {"a", "", "b"}},
-      {"12 34 5\n-1 2 3", {"12 34 5", "-1 2 3"}},
-      {"abcdefgh\nij\rklmnopqrstu\r\n\nv", {"abcdefgh", "ij", "klmnopqrstu", "", "v"}},
-  };
-  for (const Case& c : cases) {
-    const std::string p = write(c.bytes);
-    for (std::size_t size : {1, 2, 3, 5, 8, 9, 1 << 20}) {
-      EXPECT_EQ(readAll(p, size, harlowe::io::LineEnds::AnyEnd), c.lines)
-          << "buffer " << size << " input " << testing::PrintToString(c.bytes);
-    }
-  }
-  const std::string longLine(300'000, 'x');
-  EXPECT_EQ(readAll(write(longLine + "\n" + longLine), 1000, harlowe::io::LineEnds::AnyEnd),
-            (Lines{longLine, longLine}));
 }
 
 TEST_F(LineReaderTest, CrLfSplitAcrossARefill) {
