@@ -1,0 +1,16 @@
+// The dialog driver's commands for the shell's folder browser and for looking into any window.
+#pragma once
+
+#include <string>
+
+namespace driver {
+
+// browse-folder TEXT PATH: in the visible folder browser whose title text is TEXT, selects PATH
+// (and checks that the tree really shows it selected), then presses OK; waits until it is gone.
+int CmdBrowseFolder(const std::wstring& text, const std::wstring& path);
+// browse-cancel TEXT: presses Cancel in that folder browser; waits until it is gone.
+int CmdBrowseCancel(const std::wstring& text);
+// descendants TITLE: every descendant of the visible window TITLE: class, id, visible, text.
+int CmdDescendants(const std::wstring& title);
+
+}  // namespace driver
