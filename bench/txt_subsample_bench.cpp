@@ -258,7 +258,7 @@ int main(int argc, char** argv) {
             s.DrawUnit.assign(unit.data(), unit.size());
             s.SubSampleStep = static_cast<std::int16_t>(n);
             const auto t0 = Clock::now();
-            const bool ok = harlowe::ConvertTxtSubSample(s, platform);
+            const bool ok = harlowe::ConvertTxtSubSample(s, platform).sendsToCad();
             const auto t1 = Clock::now();
             if (!ok) {
               std::fprintf(stderr, "conversion failed\n");

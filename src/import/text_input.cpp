@@ -117,14 +117,13 @@ CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath
       break;
     }
     ++lines;
-    const void* tab = std::memchr(view.data(), '\t', view.size());
-    if (!tab) {
-      status = CopyStatus::StoppedAtLineWithoutTab;
-      break;
-    }
     if (block.size() - used < view.size() + 2) block.resize(used + view.size() + 2);
     // Up to the first TAB the line is copied as it is, from there on every TAB becomes a blank.
-    const auto head = static_cast<std::size_t>(static_cast<const char*>(tab) - view.data());
+    // A line without a TAB is copied whole: its blanks stay the separators, so a CR LF file
+    // separated by blanks reads like its LF twin.
+    const void* tab = std::memchr(view.data(), '\t', view.size());
+    const auto head =
+        tab ? static_cast<std::size_t>(static_cast<const char*>(tab) - view.data()) : view.size();
     char* o = block.data() + used;
     std::memcpy(o, view.data(), head);
     for (std::size_t i = head; i < view.size(); ++i) {

@@ -28,10 +28,9 @@ struct CopyProgress {
 };
 
 enum class CopyStatus {
-  Done,                     // the whole input was copied
-  StoppedAtLineWithoutTab,  // the line copy met a line without a TAB and stopped there
-  InputFailed,              // the input could not be opened or read
-  OutputFailed,             // the copy could not be created or written
+  Done,          // the whole input was copied
+  InputFailed,   // the input could not be opened or read
+  OutputFailed,  // the copy could not be created or written
 };
 
 // Line limits of the line copy, per converter.
@@ -39,7 +38,7 @@ inline constexpr std::int64_t kSubSampleMaxLines = 10'100'000'000;
 inline constexpr std::int64_t kQuickIntervalMaxLines = 100'000'000;
 
 // Line copy: every line (ended by CR LF or a lone CR) with each TAB turned into one blank,
-// written with CR LF; stops silently at the first line without a TAB or after maxLines lines.
+// written with CR LF; stops after maxLines lines.
 // Progress after each line written: lines × 35 / input length, while the last drawn fraction is
 // below 1.
 CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath,

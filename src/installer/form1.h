@@ -4,7 +4,7 @@
 // guide in the chosen folder; both buttons end the program.
 #include <string_view>
 
-#include "dialogs/form_host.h"
+#include "dialogs/form_host_interface.h"
 #include "platform/shell.h"
 #include "platform/system.h"
 #include "platform/ui.h"

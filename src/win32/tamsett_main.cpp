@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "installer/form1.h"
-#include "win32/form_host.h"
+#include "win32/win_form_host.h"
 #include "win32/win_platform.h"
 #include "win32/win_shell.h"
 

@@ -75,7 +75,8 @@ class TxtSubSampleTest : public ::testing::Test {
     return text.substr(from, text.find(end) - from);
   }
   std::string log() const { return read(root_ / "data" / "QMR_実行.log"); }
-  bool convert() { return ConvertTxtSubSample(s, p); }
+  ConversionResult convert() { return ConvertTxtSubSample(s, p); }
+  using End = ConversionResult::End;
 
   fs::path root_;
   RunSettings s;
@@ -91,7 +92,9 @@ class TxtSubSampleTest : public ::testing::Test {
 TEST_F(TxtSubSampleTest, TenLinesEveryThirdIsDrawn) {
   input(tenLines());
   const std::string original = s.InputPath;
-  ASSERT_TRUE(convert());
+  const ConversionResult r = convert();
+  EXPECT_EQ(r.end, End::Finished);
+  EXPECT_EQ(r.pointsDrawn, 3);
   EXPECT_EQ(body(), cp932("(princ \"\\nデータを読み込んでいます。しばらくお待ちください。\")\n"
                           "(terpri)\n"
                           "(defun Ent_GO1()\n"
@@ -120,19 +123,25 @@ TEST_F(TxtSubSampleTest, TenLinesEveryThirdIsDrawn) {
 
 TEST_F(TxtSubSampleTest, CrLfWithTabsGivesTheSameScriptAsLfWithBlanks) {
   input(tenLines(" ", "\n"));
-  ASSERT_TRUE(convert());
+  convert();
   const std::string lf = script();
-  s.InputPath = (root_ / "data").string() + "\\scan.txt";
-  s.DrawUnit = "m";
-  input(tenLines("\t", "\r\n"));
-  ASSERT_TRUE(convert());
-  EXPECT_EQ(script(), lf);
+  // TABs with CR LF, and blanks with CR LF (an export that went through a Windows editor).
+  for (const char* separator : {"\t", " "}) {
+    s.InputPath = (root_ / "data").string() + "\\scan.txt";
+    s.DrawUnit = "m";
+    input(tenLines(separator, "\r\n"));
+    EXPECT_EQ(convert().pointsDrawn, 3);
+    EXPECT_EQ(script(), lf);
+  }
 }
 
 TEST_F(TxtSubSampleTest, StepLargerThanTheFileDrawsNothingButCountsTheLines) {
   input(tenLines());
   s.SubSampleStep = 11;
-  ASSERT_TRUE(convert());
+  const ConversionResult r = convert();
+  EXPECT_EQ(r.end, End::NothingDrawn);
+  EXPECT_EQ(r.reason, NothingReason::StepBeyondInput);
+  EXPECT_EQ(r.linesRead, 10);
   EXPECT_EQ(body(), cp932("(princ \"\\nデータを読み込んでいます。しばらくお待ちください。\")\n"
                           "(terpri)\n"
                           "(defun Ent_GO1()\n"
@@ -145,25 +154,32 @@ TEST_F(TxtSubSampleTest, StepLargerThanTheFileDrawsNothingButCountsTheLines) {
 TEST_F(TxtSubSampleTest, StepZeroReadsNothingAndFailsTheFirstPoint) {
   input(tenLines());
   s.SubSampleStep = 0;
-  ASSERT_TRUE(convert());
+  const ConversionResult r = convert();
+  EXPECT_EQ(r.end, End::NothingDrawn);
+  EXPECT_EQ(r.reason, NothingReason::StepBelowOne);
   EXPECT_EQ(body(), cp932("(princ \"\\nデータを読み込んでいます。しばらくお待ちください。\")\n"
                           "(terpri)\n"
                           "(defun Ent_GO1()\n"
                           "(setq enlist1 nil)\n"
-                          "(setq enlist1 (append enlist1 ))(princ))\n"));
+                          "(setq enlist1 (append enlist1 ))(princ))\n" +
+                          std::string(kFlush1)));
   EXPECT_NE(log().find(cp932("  総点数 : 0\n描画点数 : 0\n")), std::string::npos);
 }
 
 TEST_F(TxtSubSampleTest, HeaderLineIsSkippedByTheStepOrEndsTheBody) {
   input("X Y Z R G B\n" + tenLines());
   s.SubSampleStep = 2;
-  ASSERT_TRUE(convert());
+  EXPECT_EQ(convert().pointsDrawn, 5);
   EXPECT_NE(body().find(record("1.5", "-1", "0.25", "16744449")), std::string::npos);
   EXPECT_NE(log().find(cp932("  総点数 : 11\n描画点数 : 5\n")), std::string::npos);
 
   s.InputPath = (root_ / "data").string() + "\\scan.txt";
   s.SubSampleStep = 1;
-  ASSERT_TRUE(convert());
+  const ConversionResult r = convert();
+  EXPECT_EQ(r.end, End::NothingDrawn);
+  EXPECT_EQ(r.reason, NothingReason::NoPointLine);
+  EXPECT_EQ(r.badLine->number, 1);
+  EXPECT_EQ(r.badLine->start, "X Y Z R G B");
   EXPECT_EQ(body().find("POINT"), std::string::npos);
   EXPECT_NE(log().find(cp932("  総点数 : 1\n描画点数 : 0\n")), std::string::npos);
 }
@@ -172,28 +188,52 @@ TEST_F(TxtSubSampleTest, MillimetresScaleAndADoubledBlankEndsTheBody) {
   input("1.5 2 -0.001 0 0 255\n1.25  2 3 4 5 6\n7 8 9 1 2 3\n");
   s.DrawUnit = "mm";
   s.SubSampleStep = 1;
-  ASSERT_TRUE(convert());
+  const ConversionResult r = convert();
+  EXPECT_EQ(r.end, End::StoppedEarly);
+  EXPECT_EQ(r.pointsDrawn, 1);
+  EXPECT_EQ(r.badLine->number, 2);
+  EXPECT_EQ(r.badLine->problem, LineProblem::NotANumber);
   EXPECT_EQ(body(), cp932("(princ \"\\nデータを読み込んでいます。しばらくお待ちください。\")\n"
                           "(terpri)\n"
                           "(defun Ent_GO1()\n"
                           "(setq enlist1 nil)\n"
                           "(setq enlist1 (append enlist1 " +
-                          record("1500", "2000", "-1", "255") + "))(princ))\n"));
+                          record("1500", "2000", "-1", "255") + "))(princ))\n" + kFlush1));
   EXPECT_EQ(s.DrawUnit, "1000");
   EXPECT_NE(log().find(cp932("  総点数 : 2\n描画点数 : 1\n")), std::string::npos);
 }
 
-TEST_F(TxtSubSampleTest, CrLfFileWithBlanksGivesAnEmptyRun) {
-  input("1 2 3 4 5 6\r\n7 8 9 1 2 3\r\n");
+// A bad line far into the file: every point before it is drawn, including those of its
+// unfinished group, and the result names it.
+TEST_F(TxtSubSampleTest, BadLineEndsThePointsAndEverythingBeforeItIsDrawn) {
+  std::string text;
+  for (int i = 1; i <= 10001; ++i) text += i == 5001 ? "1.5 2 3 abc 0 0\n" : "1.5 2 3 4 5 6\n";
+  input(text);
   s.SubSampleStep = 1;
-  ASSERT_TRUE(convert());
-  EXPECT_EQ(body(), "");
-  EXPECT_NE(log().find(cp932("  総点数 : 0\n描画点数 : 0\n")), std::string::npos);
-  // The line copy stopped: the window was shown again without being unloaded in between.
-  const auto stage2 = std::find(events.begin(), events.end(),
-                                "progress.stage:ファイルデータを処理しています。－２");
-  ASSERT_NE(stage2, events.end());
-  EXPECT_NE(*(stage2 - 2), "progress.unload");
+  const ConversionResult r = convert();
+  EXPECT_EQ(r.end, End::StoppedEarly);
+  EXPECT_EQ(r.pointsDrawn, 5000);
+  EXPECT_EQ(r.badLine->number, 5001);
+  EXPECT_EQ(r.badLine->start, "1.5 2 3 abc 0 0");
+  EXPECT_EQ(r.badLine->problem, LineProblem::BadColour);
+  // 5,000 points fill two functions; the third is closed empty and the group of three called.
+  const std::string b = body();
+  const std::string cut = "(setq enlist3 (append enlist3 ))(princ))\r\n";
+  ASSERT_NE(b.find(cut), std::string::npos);
+  const std::string flush = b.substr(b.find(cut) + cut.size());
+  for (const char* call : {"(ent_go1)", "(ent_go2)", "(ent_go3)"})
+    EXPECT_NE(flush.find(call), std::string::npos) << call;
+  EXPECT_NE(log().find(cp932("描画点数 : 5000\n")), std::string::npos);
+}
+
+TEST_F(TxtSubSampleTest, EmptyInputHasNothingToDrawAndLeavesNoWorkFile) {
+  input("");
+  s.SubSampleStep = 1;
+  const ConversionResult r = convert();
+  EXPECT_EQ(r.end, End::NothingDrawn);
+  EXPECT_EQ(r.reason, NothingReason::EmptyInput);
+  EXPECT_FALSE(fs::exists(root_ / "data" / "scan.txt.dosasc"));
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(TxtSubSampleTest, ProgressStagesInOrder) {
@@ -201,7 +241,7 @@ TEST_F(TxtSubSampleTest, ProgressStagesInOrder) {
   for (int i = 0; i < 400; ++i) text += "1 2 3 4 5 6\n";
   input(text);
   s.SubSampleStep = 1;
-  ASSERT_TRUE(convert());
+  convert();
   std::vector<std::string> stages;
   for (const auto& e : events)
     if (e.rfind("progress.stage:", 0) == 0 || e == "progress.unload") stages.push_back(e);
@@ -215,11 +255,11 @@ TEST_F(TxtSubSampleTest, ProgressStagesInOrder) {
 
 TEST_F(TxtSubSampleTest, MissingInputIsReportedAndNothingGoesOn) {
   s.InputPath = (root_ / "data").string() + "\\missing.txt";
-  EXPECT_FALSE(convert());
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, "入力ファイルを読み込めません。\n" + s.InputPath);
-  EXPECT_EQ(ui.messages[0].title, platform::kAppTitle);
-  EXPECT_EQ(ui.messages[0].icon, platform::MessageIcon::Error);
+  const ConversionResult r = convert();
+  EXPECT_EQ(r.end, End::NothingDrawn);
+  EXPECT_EQ(r.reason, NothingReason::CannotRead);
+  EXPECT_EQ(r.file, s.InputPath);
+  EXPECT_TRUE(ui.messages.empty());
   EXPECT_FALSE(fs::exists(root_ / "data" / "missing.txt.dosasc"));
   EXPECT_FALSE(fs::exists(root_ / "app" / "ent_gogo.lsp"));
   // The log keeps its head.
@@ -230,9 +270,9 @@ TEST_F(TxtSubSampleTest, MissingInputIsReportedAndNothingGoesOn) {
 TEST_F(TxtSubSampleTest, UnwritableScriptFolderIsReported) {
   input(tenLines());
   s.AppDir = (root_ / "no-such-folder").string() + "\\";
-  EXPECT_FALSE(convert());
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, "ファイルを書き込めません。\n" + s.AppDir + "ENT_GO.lsp");
+  const ConversionResult r = convert();
+  EXPECT_EQ(r.reason, NothingReason::CannotWrite);
+  EXPECT_EQ(r.file, s.AppDir + "ENT_GO.lsp");
   EXPECT_FALSE(window.loaded);
 }
 

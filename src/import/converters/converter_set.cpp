@@ -4,14 +4,13 @@
 
 namespace harlowe {
 
-bool ConverterSet::run(ConverterId id, RunSettings& s) {
+ConversionResult ConverterSet::run(ConverterId id, RunSettings& s) {
   switch (id) {
     case ConverterId::TxtSubSample:
       return ConvertTxtSubSample(s, p_);
     default:
-      // Not part of this build: say so, and send nothing to the CAD.
-      p_.ui.messageBox(kConverterUnavailable, platform::kAppTitle, platform::MessageIcon::Error);
-      return false;
+      // Not part of this build: nothing can be drawn.
+      return ConversionResult::nothing(NothingReason::ConverterUnavailable);
   }
 }
 

@@ -4,13 +4,10 @@
 
 namespace harlowe {
 
-inline constexpr const char* kConverterUnavailable =
-    "この変換方法はこのバージョンでは利用できません。";
-
 class ConverterSet final : public Converters {
  public:
   explicit ConverterSet(Platform& p) : p_(p) {}
-  bool run(ConverterId id, RunSettings& s) override;
+  ConversionResult run(ConverterId id, RunSettings& s) override;
 
  private:
   Platform& p_;

@@ -1,0 +1,89 @@
+#pragma once
+// What a conversion did, as every converter reports it. A converter never shows a message: the
+// start procedure turns the result into what the user sees (nothing, a warning before the
+// delivery, or an error and no delivery), so that all converters speak alike.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace harlowe {
+
+// Why a line of the input could not be taken as a point.
+enum class LineProblem {
+  TooFewFields,  // fewer blank-separated fields than the point needs (an empty line too)
+  NotANumber,    // a coordinate is no (finite) number
+  BadColour,     // a colour field is no number
+  Unreadable,    // the file could not be read at this line
+};
+
+// The input line at which the points stopped.
+struct BadLine {
+  std::int64_t number = 0;  // as a person counts the lines of the input: from 1, headers included
+  std::string start;        // the first bytes of its text, as read (see kBadLineBytes)
+  LineProblem problem = LineProblem::TooFewFields;
+};
+
+// How many bytes of a bad line are kept: enough for about 60 characters in the message.
+inline constexpr std::size_t kBadLineBytes = 96;
+
+BadLine MakeBadLine(std::int64_t number, std::string_view text, LineProblem problem);
+
+// Why a conversion has nothing to draw.
+enum class NothingReason {
+  EmptyInput,            // the input holds no line at all
+  NoPointLine,           // the first line to draw is no point (badLine says which and why)
+  StepBelowOne,          // every n-th point with n below 1
+  StepBeyondInput,       // n is larger than the number of lines: every line was skipped
+  CannotRead,            // `file` could not be opened or read
+  CannotWrite,           // `file` could not be created or written
+  ConverterUnavailable,  // this build has no converter for the choice
+};
+
+struct ConversionResult {
+  enum class End {
+    Finished,      // the input was read to its end
+    StoppedEarly,  // the points before `badLine` are drawn, the rest is not
+    NothingDrawn,  // no point can be drawn: nothing may go to the CAD
+  };
+
+  End end = End::Finished;
+  std::int64_t pointsDrawn = 0;
+  std::optional<BadLine> badLine;                    // StoppedEarly; NothingDrawn with NoPointLine
+  NothingReason reason = NothingReason::EmptyInput;  // NothingDrawn
+  std::string file;                                  // CannotRead, CannotWrite
+  std::int64_t linesRead = 0;                        // StepBeyondInput: the lines of the input
+
+  static ConversionResult finished(std::int64_t points) {
+    ConversionResult r;
+    r.pointsDrawn = points;
+    return r;
+  }
+  static ConversionResult stopped(std::int64_t points, BadLine line) {
+    ConversionResult r;
+    r.end = End::StoppedEarly;
+    r.pointsDrawn = points;
+    r.badLine = std::move(line);
+    return r;
+  }
+  static ConversionResult nothing(NothingReason reason, std::string file = {}) {
+    ConversionResult r;
+    r.end = End::NothingDrawn;
+    r.reason = reason;
+    r.file = std::move(file);
+    return r;
+  }
+  static ConversionResult noPointLine(BadLine line) {
+    ConversionResult r = nothing(NothingReason::NoPointLine);
+    r.badLine = std::move(line);
+    return r;
+  }
+
+  bool sendsToCad() const { return end != End::NothingDrawn; }
+};
+
+// The result of a body that drew `points` and, when it stopped at a line, that line: a stop
+// before any point means nothing can be drawn.
+ConversionResult ResultOfBody(std::int64_t points, std::optional<BadLine> stoppedAt);
+
+}  // namespace harlowe
