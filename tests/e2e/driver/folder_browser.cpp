@@ -133,14 +133,4 @@ int CmdBrowseCancel(const std::wstring& text) {
   return 0;
 }
 
-int CmdDescendants(const std::wstring& title) {
-  HWND top = WaitFor([&] { return FindTopLevel(title, L""); });
-  if (!top) return Fail(L"no visible window \"" + title + L"\" within the time limit");
-  for (HWND c : Descendants(top)) {
-    Print(ClassOf(c) + L"\t" + std::to_wstring(GetDlgCtrlID(c)) + L"\t" +
-          (IsWindowVisible(c) ? L"1" : L"0") + L"\t" + TextOf(c));
-  }
-  return 0;
-}
-
 }  // namespace driver

@@ -1,4 +1,4 @@
-// The dialog driver's commands for the shell's folder browser and for looking into any window.
+// The dialog driver's commands for the shell's folder browser.
 #pragma once
 
 #include <string>
@@ -10,7 +10,5 @@ namespace driver {
 int CmdBrowseFolder(const std::wstring& text, const std::wstring& path);
 // browse-cancel TEXT: presses Cancel in that folder browser; waits until it is gone.
 int CmdBrowseCancel(const std::wstring& text);
-// descendants TITLE: every descendant of the visible window TITLE: class, id, visible, text.
-int CmdDescendants(const std::wstring& title);
 
 }  // namespace driver
