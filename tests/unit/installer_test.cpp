@@ -254,6 +254,13 @@ TEST(InstallerForm, TableAndPlacement) {
   EXPECT_EQ(dialogs::findControl(f, "Command2")->text, "キャンセル");
   EXPECT_EQ(dialogs::findControl(f, "Picture1")->kind, dialogs::ControlKind::PictureBox);
   EXPECT_FALSE(dialogs::findControl(f, "Label1")->text.empty());
+  for (const dialogs::ControlDef& c : f.controls) {  // inside the window, the picture whole
+    EXPECT_TRUE(c.left >= 0 && c.top >= 0 && c.left + c.width <= f.clientWidth &&
+                c.top + c.height <= f.clientHeight)
+        << c.name;
+    EXPECT_LE(c.pictureWidth * 15, c.width) << c.name;
+    EXPECT_LE(c.pictureHeight * 15, c.height) << c.name;
+  }
 
   // Left = screen width \ 2 - form width \ 2; Top = screen height \ 3 - form height \ 2, in
   // twips, truncating toward zero; screens beyond 32,767 twips placed without overflow.
