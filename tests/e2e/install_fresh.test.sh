@@ -8,12 +8,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib/wine-env.sh"
 source "$here/lib/harlowe.sh"
 source "$here/lib/installer.sh"
-wine_env_init
-register_pdf_recorder
+begin_installer_scenario
+src=$INSTALLER_SRC
 
-src="$E2E_WORK/配布 フォルダ"
 target="$E2E_WORK/インストール 先/点群 ツール"
-copy_distribution "$src"
 mkdir -p "$target"  # made in the browser with "新しいフォルダー"
 
 start_tamsett "$src"
@@ -24,7 +22,7 @@ screenshot form1 "$TAMSETT_TITLE" >/dev/null
 drv click "$TAMSETT_TITLE" Command1 || e2e_fail "could not press Install"
 drv wait "*" "#32770" >/dev/null || e2e_fail "the folder browser did not show"
 screenshot folder-browser >/dev/null
-drv browse-folder "$TAMSETT_BROWSE_TEXT" "$(to_winpath "$target")" ||
+drv --timeout 30000 browse-folder "$TAMSETT_BROWSE_TEXT" "$(to_winpath "$target")" ||
   e2e_fail "could not choose the folder"
 drv msgbox "$TAMSETT_TITLE" >/dev/null || e2e_fail "no end message"
 screenshot done-message >/dev/null

@@ -7,12 +7,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib/wine-env.sh"
 source "$here/lib/harlowe.sh"
 source "$here/lib/installer.sh"
-wine_env_init
-register_pdf_recorder
+begin_installer_scenario
+src=$INSTALLER_SRC
 
-src="$E2E_WORK/配布 フォルダ"
 target="$E2E_WORK/インストール 先"
-copy_distribution "$src"
 mkdir -p "$target"
 expect_empty_target() {
   [[ -z "$(ls -A "$target")" ]] || e2e_fail "$1 copied: $(ls "$target")"
@@ -35,7 +33,7 @@ expect_empty_target "Cancel in the folder browser"
 mv "$src/harlowe.exe" "$E2E_WORK/harlowe.exe.away"
 start_tamsett "$src"
 drv click "$TAMSETT_TITLE" Command1 || e2e_fail "could not press Install"
-drv browse-folder "$TAMSETT_BROWSE_TEXT" "$(to_winpath "$target")" || e2e_fail "browser"
+drv --timeout 30000 browse-folder "$TAMSETT_BROWSE_TEXT" "$(to_winpath "$target")" || e2e_fail "browser"
 drv msgbox "$TAMSETT_TITLE" >/dev/null || e2e_fail "no message for the missing file"
 screenshot missing-file >/dev/null
 expect_msgbox "「harlowe.exe」がインストーラーのフォルダにありません。
@@ -50,7 +48,7 @@ mv "$E2E_WORK/harlowe.exe.away" "$src/harlowe.exe"
 # The installer's own folder: refused at the first file, every file there intact.
 start_tamsett "$src"
 drv click "$TAMSETT_TITLE" Command1 || e2e_fail "could not press Install"
-drv browse-folder "$TAMSETT_BROWSE_TEXT" "$(to_winpath "$src")" || e2e_fail "browser"
+drv --timeout 30000 browse-folder "$TAMSETT_BROWSE_TEXT" "$(to_winpath "$src")" || e2e_fail "browser"
 expect_msgbox "インストーラーと同じフォルダが選ばれたため、「cloud_connect.exe」をコピーできません。
 インストールを中止しました。別のフォルダを選んで、もう一度インストールしてください。" "$TAMSETT_TITLE"
 expect_tamsett_exit 1

@@ -10,12 +10,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib/wine-env.sh"
 source "$here/lib/harlowe.sh"
 source "$here/lib/installer.sh"
-wine_env_init
-register_pdf_recorder
+begin_installer_scenario
+src=$INSTALLER_SRC
 
-src="$E2E_WORK/配布 フォルダ"
 app="$E2E_WORK/インストール 先/点群 ツール"
-copy_distribution "$src"
 mkdir -p "$app"
 install_with_tamsett "$src" "$app"
 app_win=$(to_winpath "$app")

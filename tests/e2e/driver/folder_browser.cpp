@@ -107,12 +107,17 @@ int CmdBrowseFolder(const std::wstring& text, const std::wstring& path) {
   if (!buf.ok() || !buf.write(0, path.c_str(), (path.size() + 1) * sizeof(wchar_t))) {
     return Fail(L"could not write the path into the browser's process");
   }
+  // Selecting a deep folder makes the browser expand every folder on the way, which can take a
+  // while on a large drive: give each request time before asking again.
   DWORD start = GetTickCount();
   std::wstring got;
   for (;;) {
     SendSync(dlg, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(buf.at(0)));
-    Sleep(100);
-    got = SelectedText(tree);
+    DWORD asked = GetTickCount();
+    do {
+      Sleep(100);
+      got = SelectedText(tree);
+    } while (got != want && GetTickCount() - asked < 1000 && GetTickCount() - start < g_timeout_ms);
     if (got == want) break;
     if (GetTickCount() - start >= g_timeout_ms) {
       return Fail(L"the folder browser selects \"" + got + L"\", not \"" + want + L"\"");

@@ -6,6 +6,8 @@
 #                                The installer's caption, the folder browser's text, the end
 #                                message and the eight installed files in copy order.
 #   DIST_DIR                     The distribution (build/dist, made by scripts/dist.sh).
+#   begin_installer_scenario     wine_env_init, the PDF recorder registered, and the distribution
+#                                copied into INSTALLER_SRC ("$E2E_WORK/配布 フォルダ").
 #   copy_distribution DIR        The distribution into DIR: the installer's own folder.
 #   register_pdf_recorder        The .pdf association points at pdf_recorder.exe, which appends
 #                                every path it is asked to open to $PDF_OPENED.
@@ -24,6 +26,20 @@ INSTALL_FILES=(cloud_connect.exe cloud_install_dir.lsp cloud_start.lsp harlowe.e
 INSTALL_GUIDE="IJCAD-Quarrendon_インストール.pdf"
 
 DIST_DIR=${HARLOWE_DIST_DIR:-$HARLOWE_SOURCE_DIR/build/dist}
+
+begin_installer_scenario() {
+  # The folder browser expands every folder on the way to the one it selects: under the shared
+  # /tmp, where other programs add and remove folders all the time, that can fail. The scenario's
+  # scratch folder goes beside the build's Wine prefix instead, where only this build writes.
+  [[ -n "${HARLOWE_WIN_BUILD_DIR:-}" ]] || _e2e_die "HARLOWE_WIN_BUILD_DIR is not set"
+  TMPDIR="$(cd "$HARLOWE_WIN_BUILD_DIR" && pwd)/wine/tmp"
+  export TMPDIR
+  mkdir -p "$TMPDIR"
+  wine_env_init
+  register_pdf_recorder
+  INSTALLER_SRC="$E2E_WORK/配布 フォルダ"
+  copy_distribution "$INSTALLER_SRC"
+}
 
 copy_distribution() {
   [[ -f "$DIST_DIR/tamsett.exe" ]] || e2e_fail "no distribution in $DIST_DIR (run scripts/dist.sh)"
@@ -58,7 +74,7 @@ install_with_tamsett() {
   local src=$1 target=$2
   start_tamsett "$src"
   drv click "$TAMSETT_TITLE" Command1 || e2e_fail "could not press Install"
-  drv browse-folder "$TAMSETT_BROWSE_TEXT" "$(to_winpath "$target")" ||
+  drv --timeout 30000 browse-folder "$TAMSETT_BROWSE_TEXT" "$(to_winpath "$target")" ||
     e2e_fail "could not choose $target in the folder browser"
   expect_msgbox "$TAMSETT_DONE" "$TAMSETT_TITLE"
   expect_tamsett_exit 0

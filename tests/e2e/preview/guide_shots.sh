@@ -9,7 +9,7 @@ source "$here/lib/wine-env.sh"
 source "$here/lib/harlowe.sh"
 source "$here/lib/installer.sh"
 source "$here/preview/forms.sh"
-wine_env_init
+begin_installer_scenario
 mkdir -p "$out"
 
 # shot NAME TITLE [CLASS]: the window, cut out of a screenshot of the screen.
@@ -24,19 +24,20 @@ shot() {
 }
 
 # --- the installer and cloud_connect.exe ---
-src="$E2E_WORK/配布"
-target="$E2E_WORK/Harlowe"
-copy_distribution "$src"
+# Installed as a user would, to C:\Harlowe (the prefix's drive C:), so that the paths the
+# pictures show are the same in every run.
+target="$WINEPREFIX/drive_c/Harlowe"
+rm -rf "$target"
 mkdir -p "$target"
-register_pdf_recorder
-start_tamsett "$src"
+trap 'rm -rf "$target"; _e2e_cleanup' EXIT
+start_tamsett "$INSTALLER_SRC"
 drv wait "$TAMSETT_TITLE" >/dev/null || e2e_fail "no Form1"
 shot tamsett-form1 "$TAMSETT_TITLE" HarloweForm
 drv click "$TAMSETT_TITLE" Command1 || e2e_fail "Install"
 drv wait "*" "#32770" >/dev/null || e2e_fail "no folder browser"
 browser=$(drv list | awk -F'\t' '$3 == "#32770" { sub(/\r$/, "", $5); print $5; exit }')
 shot tamsett-browser "$browser" "#32770"
-drv browse-folder "$TAMSETT_BROWSE_TEXT" "$(to_winpath "$target")" || e2e_fail "browse"
+drv --timeout 30000 browse-folder "$TAMSETT_BROWSE_TEXT" "$(to_winpath "$target")" || e2e_fail "browse"
 drv msgbox "$TAMSETT_TITLE" >/dev/null || e2e_fail "no end message"
 shot tamsett-done "$TAMSETT_TITLE" "#32770"
 drv msgbox-ok "$TAMSETT_TITLE" >/dev/null
