@@ -62,6 +62,20 @@ int blankPositions(std::string_view line, int wanted, std::size_t* at) {
   return found;
 }
 
+// The six fields of a line cut at the given five blanks; B is the rest of the line.
+void fieldsAt(std::string_view line, const std::size_t at[5], ParsedPoint& out) {
+  const char* s = line.data();
+  auto field = [s](std::size_t from, std::size_t to) {
+    return std::string_view(s + from, to - from);
+  };
+  out.x = field(0, at[0]);
+  out.y = field(at[0] + 1, at[1]);
+  out.z = field(at[1] + 1, at[2]);
+  out.r = field(at[2] + 1, at[3]);
+  out.g = field(at[3] + 1, at[4]);
+  out.b = field(at[4] + 1, line.size());
+}
+
 void dropBlanks(std::string_view& rest, std::size_t most) {
   std::size_t i = 0;
   while (i < most && i < rest.size() && rest[i] == ' ') ++i;
@@ -73,6 +87,38 @@ constexpr auto kCoordinateCharacters = [] {
   for (char c : std::string_view("0123456789+-.Ee")) table[static_cast<unsigned char>(c)] = true;
   return table;
 }();
+
+constexpr double kExactPowersOfTen[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// The common form of a coordinate, [sign] digits [. digits] with at most 15 digits, read in one
+// pass: the digits form a whole number below 2^53 and the scale a power of ten up to 10^15, both
+// exact, so their quotient is the correctly rounded value, as the general reader gives it. False
+// for any other text, which then takes the general road.
+bool plainCoordinate(std::string_view t, double& out) {
+  const char* p = t.data();
+  const char* const end = p + t.size();
+  if (p == end) return false;
+  const bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  const char* const first = p;
+  std::uint64_t v = 0;
+  while (p < end && static_cast<unsigned>(*p - '0') < 10)
+    v = v * 10 + static_cast<unsigned>(*p++ - '0');
+  auto digits = static_cast<std::size_t>(p - first);
+  std::size_t fraction = 0;
+  if (p < end && *p == '.') {
+    const char* const point = ++p;
+    while (p < end && static_cast<unsigned>(*p - '0') < 10)
+      v = v * 10 + static_cast<unsigned>(*p++ - '0');
+    fraction = static_cast<std::size_t>(p - point);
+    digits += fraction;
+  }
+  if (p != end || digits == 0 || digits > 15) return false;
+  const double value = static_cast<double>(v) / kExactPowersOfTen[fraction];
+  out = negative ? -value : value;
+  return true;
+}
 
 bool coordinateCharacters(std::string_view t) {
   for (char c : t)
@@ -143,7 +189,7 @@ CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath
           static_cast<double>(lines) * kAssumedLineLength / static_cast<double>(length);
       if (fraction - progress.lastDrawn > kProgressThreshold) {
         redrawProgress(progress.window, progress.ui, fraction, progress.lastDrawn,
-                       kProgressThreshold);
+                       kProgressThreshold, progress.turn);
       }
     }
   }
@@ -194,8 +240,8 @@ CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPat
       ++chunks;
       double fraction = static_cast<double>(chunks) * static_cast<double>(kChunk) / denominator;
       if (capFraction) fraction = std::min(fraction, 1.0);
-      redrawProgress(progress.window, progress.ui, fraction, progress.lastDrawn,
-                     kProgressThreshold);
+      redrawProgress(progress.window, progress.ui, fraction, progress.lastDrawn, kProgressThreshold,
+                     progress.turn);
     }
     if (got < want) break;
   }
@@ -216,21 +262,29 @@ bool ParsePointStrict(std::string_view line, int fieldCount, ParsedPoint& out) {
   const int cuts = fieldCount == 3 ? 3 : 5;
   std::size_t at[5];
   if (blankPositions(line, cuts, at) < cuts) return false;
-  const char* s = line.data();
-  auto field = [s](std::size_t from, std::size_t to) {
-    return std::string_view(s + from, to - from);
-  };
-  out.x = field(0, at[0]);
-  out.y = field(at[0] + 1, at[1]);
-  out.z = field(at[1] + 1, at[2]);
-  if (fieldCount == 3) return true;
-  out.r = field(at[2] + 1, at[3]);
-  out.g = field(at[3] + 1, at[4]);
-  out.b = field(at[4] + 1, line.size());
+  if (fieldCount == 3) {
+    out.x = line.substr(0, at[0]);
+    out.y = line.substr(at[0] + 1, at[1] - at[0] - 1);
+    out.z = line.substr(at[1] + 1, at[2] - at[1] - 1);
+    return true;
+  }
+  fieldsAt(line, at, out);
   return true;
 }
 
 bool ParsePointLenient(std::string_view line, ParsedPoint& out) {
+  // A line with single blanks between its first six fields (the usual case) leaves no blank to
+  // drop: it is cut as the strict parser cuts it, less one trailing blank of B.
+  std::size_t at[5];
+  if (blankPositions(line, 5, at) == 5) {
+    bool single = true;
+    for (std::size_t b : at) single = single && (b + 1 == line.size() || line[b + 1] != ' ');
+    if (single) {
+      fieldsAt(line, at, out);
+      if (!out.b.empty() && out.b.back() == ' ') out.b.remove_suffix(1);
+      return true;
+    }
+  }
   std::string_view rest = line;
   out = ParsedPoint{};
   if (!cut(rest, out.x)) return false;
@@ -276,6 +330,36 @@ bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::
   if (!ScaleCoordinateText(text, drawUnit, out, result)) return false;
   if (result.data() != out.data()) out.assign(result);
   return true;
+}
+
+bool CoordinateFloat(std::string_view text, float& value) {
+  // Returned through a reference: an optional float, built in memory and read back whole, stalls
+  // the store forwarding on every call, and this runs three times per line.
+  double plain;
+  if (plainCoordinate(text, plain)) {
+    value = static_cast<float>(plain);
+    return true;
+  }
+  const auto number = text::parseNumber(text);
+  if (!number) return false;
+  value = static_cast<float>(*number);
+  return std::isfinite(value);
+}
+
+std::optional<LineProblem> ReadCoordinates(std::string_view line, std::array<float, 3>& xyz) {
+  std::size_t at[3];
+  if (blankPositions(line, 3, at) < 3) return LineProblem::TooFewFields;
+  std::size_t from = 0;
+  for (int i = 0; i < 3; ++i) {
+    if (!CoordinateFloat(line.substr(from, at[i] - from), xyz[i])) return LineProblem::NotANumber;
+    from = at[i] + 1;
+  }
+  return std::nullopt;
+}
+
+bool CoordinateScales(std::string_view text, float value, std::string_view drawUnit) {
+  if (drawUnit != "mm") return coordinateCharacters(text);
+  return std::isfinite(static_cast<float>(static_cast<double>(value) * 1000.0));
 }
 
 }  // namespace harlowe

@@ -5,7 +5,7 @@
 #include "common/file_io.h"
 #include "common/line_reader.h"
 #include "import/conversion_log.h"
-#include "import/point_helpers.h"
+#include "import/point_line.h"
 #include "import/point_script.h"
 #include "import/progress.h"
 #include "import/split_scripts.h"
@@ -45,14 +45,8 @@ class SubSampleSource : public PointSource {
     }
     ParsedPoint parsed;
     if (!ParsePointStrict(line, 6, parsed)) return stop(line, LineProblem::TooFewFields);
-    if (!ScaleCoordinateText(parsed.x, s_.DrawUnit, x_, point.x) ||
-        !ScaleCoordinateText(parsed.y, s_.DrawUnit, y_, point.y) ||
-        !ScaleCoordinateText(parsed.z, s_.DrawUnit, z_, point.z)) {
-      return stop(line, LineProblem::NotANumber);
-    }
-    if (!PackTrueColorFields(parsed.r, parsed.g, parsed.b, colour_))
-      return stop(line, LineProblem::BadColour);
-    point.colour = colour_;
+    LineProblem problem;
+    if (!PointTextsOf(parsed, s_.DrawUnit, scratch_, point, problem)) return stop(line, problem);
     return PointStatus::Ok;
   }
 
@@ -75,7 +69,7 @@ class SubSampleSource : public PointSource {
   std::optional<BadLine> stoppedAt_;
   std::int64_t linesRead_ = 0;
   std::int64_t bytesRead_ = 0;
-  std::string x_, y_, z_, colour_;  // reused for every point
+  PointLineScratch scratch_;
 };
 
 void showStage(Platform& p, const char* text) {
@@ -112,7 +106,7 @@ ConversionResult ConvertTxtSubSample(RunSettings& s, Platform& p) {
   if (!crlf) return abandon(NothingReason::CannotRead, input);
   double lastDrawn = 0;
   const CopyProgress progress{p.progress, p.ui, lastDrawn};
-  const CopyStatus copied = *crlf ? CopyByLines(input, copy, progress, kSubSampleMaxLines)
+  const CopyStatus copied = *crlf ? CopyByLines(input, copy, progress, kLineCopyMaxLines)
                                   : CopyByChunks(input, copy, progress, false);
   if (copied == CopyStatus::InputFailed) return abandon(NothingReason::CannotRead, input);
   if (copied == CopyStatus::OutputFailed) return abandon(NothingReason::CannotWrite, copy);
