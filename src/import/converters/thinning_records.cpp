@@ -13,7 +13,7 @@ namespace harlowe {
 namespace {
 
 constexpr double kProgressThreshold = 0.05;
-constexpr std::size_t kHeader = 16;
+constexpr std::size_t kHeader = 20;
 
 }  // namespace
 
@@ -56,11 +56,11 @@ RecordPass WriteThinningRecords(const std::string& copyPath, const std::string& 
     ++pass.records;
     for (float v : xyz) pass.largestCoordinate = std::max(pass.largestCoordinate, std::fabs(v));
     char header[kHeader];
-    const auto size = static_cast<std::uint32_t>(std::min<std::size_t>(line.size(), UINT32_MAX));
+    const std::uint64_t size = line.size();
     std::memcpy(header, xyz, 12);
-    std::memcpy(header + 12, &size, 4);
+    std::memcpy(header + 12, &size, 8);
     out.write(std::string_view(header, kHeader));
-    out.write(line.substr(0, size));
+    out.write(line);
 
     bytes += static_cast<std::int64_t>(line.size());
     const double fraction = std::min(static_cast<double>(bytes) / static_cast<double>(total), 1.0);
@@ -100,11 +100,11 @@ bool RecordReader::next(ThinningRecord& r) {
     return false;
   }
   const char* h = buf_.data() + pos_;
-  std::uint32_t size;
+  std::uint64_t size;
   std::memcpy(&r.x, h, 4);
   std::memcpy(&r.y, h + 4, 4);
   std::memcpy(&r.z, h + 8, 4);
-  std::memcpy(&size, h + 12, 4);
+  std::memcpy(&size, h + 12, 8);
   if (!ensure(kHeader + size)) {
     failed_ = true;
     return false;

@@ -1,7 +1,7 @@
 #pragma once
 // The record file of the full equal-interval converter: one record per point line of the input,
 // in file order, holding the coordinates as 32-bit floats for the distances and the line's own
-// text for the drawing. A record is 4 + 4 + 4 bytes of X, Y and Z (the machine's float form), 4
+// text for the drawing. A record is 4 + 4 + 4 bytes of X, Y and Z (the machine's float form), 8
 // bytes of the text's length and the text itself; nothing else stands in the file.
 #include <cstdint>
 #include <optional>
