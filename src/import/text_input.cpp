@@ -91,13 +91,11 @@ constexpr auto kCoordinateCharacters = [] {
 constexpr double kExactPowersOfTen[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
-// The common form of a coordinate, [sign] digits [. digits] with at most 15 digits, read in one
-// pass: the digits form a whole number below 2^53 and the scale a power of ten up to 10^15, both
-// exact, so their quotient is the correctly rounded value, as the general reader gives it. False
-// for any other text, which then takes the general road.
-bool plainCoordinate(std::string_view t, double& out) {
-  const char* p = t.data();
-  const char* const end = p + t.size();
+// The common form of a coordinate, [sign] digits [. digits] with at most 15 digits, read from p
+// on in one pass; p is left after it. The digits form a whole number below 2^53 and the scale is
+// a power of ten up to 10^15, both exact, so their quotient is the correctly rounded value, as
+// the general reader gives it. False for any other text, which then takes the general road.
+inline bool plainDecimalAt(const char*& p, const char* end, double& out) {
   if (p == end) return false;
   const bool negative = *p == '-';
   if (*p == '-' || *p == '+') ++p;
@@ -114,10 +112,16 @@ bool plainCoordinate(std::string_view t, double& out) {
     fraction = static_cast<std::size_t>(p - point);
     digits += fraction;
   }
-  if (p != end || digits == 0 || digits > 15) return false;
+  if (digits == 0 || digits > 15) return false;
   const double value = static_cast<double>(v) / kExactPowersOfTen[fraction];
   out = negative ? -value : value;
   return true;
+}
+
+bool plainCoordinate(std::string_view t, double& out) {
+  const char* p = t.data();
+  const char* const end = p + t.size();
+  return plainDecimalAt(p, end, out) && p == end;
 }
 
 bool coordinateCharacters(std::string_view t) {
@@ -346,15 +350,31 @@ bool CoordinateFloat(std::string_view text, float& value) {
   return std::isfinite(value);
 }
 
-std::optional<LineProblem> ReadCoordinates(std::string_view line, std::array<float, 3>& xyz) {
+bool ReadCoordinates(std::string_view line, std::array<float, 3>& xyz, LineProblem& problem) {
+  // One pass over the usual form, three plain decimals each ended by a blank; any other form
+  // (an exponent, blanks around a number, a field that is no number) takes the general road
+  // below, which gives the same values for the usual form.
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  int i = 0;
+  for (double value; i < 3 && plainDecimalAt(p, end, value) && p < end && *p == ' '; ++i, ++p)
+    xyz[i] = static_cast<float>(value);
+  if (i == 3) return true;
+
   std::size_t at[3];
-  if (blankPositions(line, 3, at) < 3) return LineProblem::TooFewFields;
-  std::size_t from = 0;
-  for (int i = 0; i < 3; ++i) {
-    if (!CoordinateFloat(line.substr(from, at[i] - from), xyz[i])) return LineProblem::NotANumber;
-    from = at[i] + 1;
+  if (blankPositions(line, 3, at) < 3) {
+    problem = LineProblem::TooFewFields;
+    return false;
   }
-  return std::nullopt;
+  std::size_t from = 0;
+  for (int f = 0; f < 3; ++f) {
+    if (!CoordinateFloat(line.substr(from, at[f] - from), xyz[f])) {
+      problem = LineProblem::NotANumber;
+      return false;
+    }
+    from = at[f] + 1;
+  }
+  return true;
 }
 
 bool CoordinateScales(std::string_view text, float value, std::string_view drawUnit) {

@@ -84,8 +84,9 @@ bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::
 // float range (false then).
 bool CoordinateFloat(std::string_view text, float& value);
 // The first three blank-terminated fields of a line (X, Y and Z, cut as ParsePointStrict cuts
-// them) as CoordinateFloat reads them; the rest of the line is not examined.
-std::optional<LineProblem> ReadCoordinates(std::string_view line, std::array<float, 3>& xyz);
+// them) as CoordinateFloat reads them; the rest of the line is not examined. False, with the
+// problem, when the line has no three such fields or one is no number.
+bool ReadCoordinates(std::string_view line, std::array<float, 3>& xyz, LineProblem& problem);
 // True when ScaleCoordinateText takes the text, whose CoordinateFloat is value, in this unit.
 bool CoordinateScales(std::string_view text, float value, std::string_view drawUnit);
 

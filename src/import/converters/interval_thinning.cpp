@@ -69,7 +69,9 @@ bool ShellBand::keeps(double distanceMm) const {
     k = static_cast<std::int64_t>(rounded) / rounded_;
   }
   const double centre = static_cast<double>(k) * interval_;
-  return centre - 5 < distanceMm && distanceMm < centre + 5;
+  // Both comparisons made, without a branch between them: lines in and out of the band alternate
+  // at random.
+  return (centre - 5 < distanceMm) & (distanceMm < centre + 5);
 }
 
 double ShellDistanceMm(const std::array<float, 3>& reference, const std::array<float, 3>& point) {

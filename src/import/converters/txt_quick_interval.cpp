@@ -1,8 +1,10 @@
 #include "import/converters/txt_quick_interval.h"
 
 #include <array>
+#include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/file_io.h"
 #include "common/line_reader.h"
@@ -22,23 +24,54 @@ constexpr double kProgressThreshold = 0.05;
 constexpr double kAssumedLineLength = 35.0;
 
 // The thinning of the normalised copy: the first line gives the reference point, every later
-// line is kept or dropped by its distance from it.
+// line is kept or dropped by its distance from it. False, with the problem, for a line that is
+// no point.
 class ShellThinning {
  public:
   explicit ShellThinning(float intervalMm) : band_(intervalMm) {}
-  std::optional<LineProblem> reference(std::string_view line) {
-    return ReadCoordinates(line, origin_);
+  bool reference(std::string_view line, LineProblem& problem) {
+    return ReadCoordinates(line, origin_, problem);
   }
-  std::optional<LineProblem> judge(std::string_view line, bool& keep) const {
+  bool judge(std::string_view line, bool& keep, LineProblem& problem) const {
     std::array<float, 3> point;
-    if (auto problem = ReadCoordinates(line, point)) return problem;
+    if (!ReadCoordinates(line, point, problem)) return false;
     keep = band_.keeps(ShellDistanceMm(origin_, point));
-    return std::nullopt;
+    return true;
   }
 
  private:
   ShellBand band_;
   std::array<float, 3> origin_{};
+};
+
+// Gathers the kept lines, each with CR LF, and hands them to the file in large blocks. Every
+// line is copied and counted only when it is kept, so the keep decision costs no branch.
+class KeptLineBlock {
+ public:
+  explicit KeptLineBlock(io::OutputFile& out) : out_(out), block_(kBlock + 4096) {}
+  ~KeptLineBlock() { flush(); }
+  void add(std::string_view line, bool keep) {
+    if (block_.size() - used_ < line.size() + 2) {
+      flush();
+      if (block_.size() < line.size() + 2) block_.resize(line.size() + 2);
+    }
+    char* o = block_.data() + used_;
+    std::memcpy(o, line.data(), line.size());
+    o[line.size()] = '\r';
+    o[line.size() + 1] = '\n';
+    used_ += keep ? line.size() + 2 : 0;
+    if (used_ >= kBlock) flush();
+  }
+  void flush() {
+    out_.write(std::string_view(block_.data(), used_));
+    used_ = 0;
+  }
+
+ private:
+  static constexpr std::size_t kBlock = 1 << 20;
+  io::OutputFile& out_;
+  std::vector<char> block_;
+  std::size_t used_ = 0;
 };
 
 struct ThinningOutcome {
@@ -59,8 +92,10 @@ ThinningOutcome thinIntoShells(const std::string& copy, const std::string& thinn
   if (!out.open(thinned)) return {CopyStatus::OutputFailed, 0, {}};
 
   ShellThinning thinning(intervalMm);
+  KeptLineBlock kept(out);
   double lastDrawn = 0;
   std::string_view line;
+  LineProblem problem;
   for (io::ReadResult r; (r = reader.next(line)) != io::ReadResult::EndOfData;) {
     if (r == io::ReadResult::Failed) {
       t.stoppedAt = MakeBadLine(t.lines + 1, {}, LineProblem::Unreadable);
@@ -68,26 +103,27 @@ ThinningOutcome thinIntoShells(const std::string& copy, const std::string& thinn
     }
     ++t.lines;
     if (t.lines == 1) {
-      out.writeLine(line);  // the reference line, which the drawing stage skips
-      if (auto problem = thinning.reference(line)) {
-        t.stoppedAt = MakeBadLine(1, line, *problem);
+      kept.add(line, true);  // the reference line, which the drawing stage skips
+      if (!thinning.reference(line, problem)) {
+        t.stoppedAt = MakeBadLine(1, line, problem);
         break;
       }
       continue;
     }
     bool keep = false;
-    if (auto problem = thinning.judge(line, keep)) {
-      t.stoppedAt = MakeBadLine(t.lines, line, *problem);
+    if (!thinning.judge(line, keep, problem)) {
+      t.stoppedAt = MakeBadLine(t.lines, line, problem);
       --t.lines;
       break;
     }
-    if (keep) out.writeLine(line);
+    kept.add(line, keep);
     // Lines after the first, 35 characters each, of the copy's length; not capped.
     const double fraction =
         static_cast<double>(t.lines - 1) * kAssumedLineLength / static_cast<double>(length);
     if (fraction - lastDrawn > kProgressThreshold)
       redrawProgress(p.progress, p.ui, fraction, lastDrawn, kProgressThreshold);
   }
+  kept.flush();
   reader.close();
   if (!out.close()) t.status = CopyStatus::OutputFailed;
   return t;
@@ -104,7 +140,8 @@ std::int64_t lineOfKept(const std::string& copy, float intervalMm, std::int64_t 
   while (reader.next(line) == io::ReadResult::Line) {
     ++number;
     bool keep = false;
-    if (number == 1 ? thinning.reference(line).has_value() : thinning.judge(line, keep).has_value())
+    LineProblem problem;
+    if (!(number == 1 ? thinning.reference(line, problem) : thinning.judge(line, keep, problem)))
       break;
     if (keep && ++kept == keptIndex) return number;
   }
