@@ -343,5 +343,38 @@ TEST(CopyByLines, LinesLongerThanTheWriteBlockArriveWhole) {
   EXPECT_EQ(readBytes(r.out), "1 2\r\n" + expected + "\r\n3 4\r\n");
 }
 
+// The one-pass reading of the usual form gives what cutting the fields and reading each one as a
+// number gives, on random lines of digits, signs, points, exponents, blanks and TABs.
+TEST(ReadCoordinates, AgreesWithCuttingAndReadingEachField) {
+  std::mt19937_64 rng(7);
+  const std::string alphabet = "0123456789012345678901234567890123456789-+..  e\t";
+  for (int i = 0; i < 300'000; ++i) {
+    std::string line(rng() % 40, ' ');
+    for (char& c : line) c = alphabet[rng() % alphabet.size()];
+    std::optional<LineProblem> expected;
+    std::array<float, 3> want{};
+    ParsedPoint cut;
+    if (!ParsePointStrict(line, 3, cut)) {
+      expected = LineProblem::TooFewFields;
+    } else {
+      const std::string_view fields[3] = {cut.x, cut.y, cut.z};
+      for (int f = 0; f < 3 && !expected; ++f) {
+        const auto v = text::parseNumber(fields[f]);
+        want[f] = v ? static_cast<float>(*v) : 0;
+        if (!v || !std::isfinite(want[f])) expected = LineProblem::NotANumber;
+      }
+    }
+    std::array<float, 3> got{};
+    LineProblem problem{};
+    const bool ok = ReadCoordinates(line, got, problem);
+    ASSERT_EQ(ok, !expected) << line;
+    if (ok) {
+      ASSERT_EQ(got, want) << line;
+    } else {
+      ASSERT_EQ(problem, *expected) << line;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace harlowe
