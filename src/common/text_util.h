@@ -1,5 +1,6 @@
 #pragma once
 // Small character-level helpers on UTF-8 text.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,5 +12,9 @@ std::string replaceAll(std::string_view s, std::string_view from, std::string_vi
 // Escapes a text for an AutoLISP string literal: "\" becomes "\\" and a double quote "\"".
 // Works on characters (UTF-8), so it never touches a trail byte of a double-byte character.
 std::string lispEscape(std::string_view s);
+
+// Decodes one UTF-8 character at s[i] into c; returns its length in bytes, or 0 for a malformed
+// or cut-off sequence.
+std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& c);
 
 }  // namespace harlowe::text

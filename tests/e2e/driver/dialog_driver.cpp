@@ -201,7 +201,8 @@ bool Locate(const std::wstring& form, const std::wstring& name, bool acting, Tar
     return false;
   }
   if (name.empty()) return true;
-  t->control = FindControl(t->form, name);
+  // A form that has just come up may still be making its controls.
+  t->control = WaitFor([&] { return FindControl(t->form, name); });
   if (!t->control) {
     Fail(L"form \"" + form + L"\" has no control " + name);
     return false;

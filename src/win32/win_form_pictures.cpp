@@ -1,4 +1,4 @@
-#include "win32/form_pictures.h"
+#include "win32/win_form_pictures.h"
 
 #include <map>
 #include <string>
