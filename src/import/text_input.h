@@ -38,14 +38,14 @@ enum class CopyStatus {
 };
 
 // The line limit of the line copy: far beyond any file (10,100,000,000 lines).
-inline constexpr std::int64_t kLineCopyMaxLines = 10'100'000'000;
+inline constexpr std::int64_t kSubSampleMaxLines = 10'100'000'000;
 
 // Line copy: every line (ended by CR LF or a lone CR) with each TAB turned into one blank,
 // written with CR LF; stops after maxLines lines.
 // Progress after each line written: lines × 35 / input length, while the last drawn fraction is
 // below 1.
 CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath,
-                       CopyProgress progress, std::int64_t maxLines = kLineCopyMaxLines);
+                       CopyProgress progress, std::int64_t maxLines = kSubSampleMaxLines);
 
 // Chunk copy: the input in chunks of 10,000 bytes with every LF turned into CR LF (a CR LF
 // becomes CR CR LF), written back to back, the last chunk only as far as it was read. Progress
@@ -81,7 +81,7 @@ bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::
 
 // A coordinate text as the thinnings measure it: one decimal number (blanks around it allowed)
 // taken to the nearest 32-bit float; false for any other text and for a value beyond the
-// float range (false then).
+// float range.
 bool CoordinateFloat(std::string_view text, float& value);
 // The first three blank-terminated fields of a line (X, Y and Z, cut as ParsePointStrict cuts
 // them) as CoordinateFloat reads them; the rest of the line is not examined. False, with the

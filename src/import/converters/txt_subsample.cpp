@@ -106,7 +106,7 @@ ConversionResult ConvertTxtSubSample(RunSettings& s, Platform& p) {
   if (!crlf) return abandon(NothingReason::CannotRead, input);
   double lastDrawn = 0;
   const CopyProgress progress{p.progress, p.ui, lastDrawn};
-  const CopyStatus copied = *crlf ? CopyByLines(input, copy, progress, kLineCopyMaxLines)
+  const CopyStatus copied = *crlf ? CopyByLines(input, copy, progress, kSubSampleMaxLines)
                                   : CopyByChunks(input, copy, progress, false);
   if (copied == CopyStatus::InputFailed) return abandon(NothingReason::CannotRead, input);
   if (copied == CopyStatus::OutputFailed) return abandon(NothingReason::CannotWrite, copy);
