@@ -33,11 +33,32 @@ bool cut(std::string_view& rest, std::string_view& field) {
   return true;
 }
 
-// The positions of the first `wanted` blanks of a line (at most 5); returns how many it found.
+void dropBlanks(std::string_view& rest, std::size_t most) {
+  std::size_t i = 0;
+  while (i < most && i < rest.size() && rest[i] == ' ') ++i;
+  rest.remove_prefix(i);
+}
+
+constexpr auto kCoordinateCharacters = [] {
+  std::array<bool, 256> table{};
+  for (char c : std::string_view("0123456789+-.Ee")) table[static_cast<unsigned char>(c)] = true;
+  return table;
+}();
+
+bool coordinateCharacters(std::string_view t) {
+  for (char c : t)
+    if (!kCoordinateCharacters[static_cast<unsigned char>(c)]) return false;
+  return true;
+}
+
+}  // namespace
+
+std::string NormalisedCopyPath(const std::string& inputPath) { return inputPath + ".dosasc"; }
+
 // A point line has its blanks within its first 40 or so bytes, so it is read eight bytes at a
 // time: each byte that is a blank sets the top bit of its byte in a mask (exactly, with no
 // carry between bytes), and the set bits are taken in order.
-int blankPositions(std::string_view line, int wanted, std::size_t* at) {
+int BlankPositions(std::string_view line, int wanted, std::size_t* at) {
   constexpr std::uint64_t kBlanks = 0x2020202020202020ull, kLow7 = 0x7F7F7F7F7F7F7F7Full;
   const char* s = line.data();
   const std::size_t n = line.size();
@@ -62,6 +83,8 @@ int blankPositions(std::string_view line, int wanted, std::size_t* at) {
   return found;
 }
 
+namespace {
+
 // The six fields of a line cut at the given five blanks; B is the rest of the line.
 void fieldsAt(std::string_view line, const std::size_t at[5], ParsedPoint& out) {
   const char* s = line.data();
@@ -75,18 +98,6 @@ void fieldsAt(std::string_view line, const std::size_t at[5], ParsedPoint& out) 
   out.g = field(at[3] + 1, at[4]);
   out.b = field(at[4] + 1, line.size());
 }
-
-void dropBlanks(std::string_view& rest, std::size_t most) {
-  std::size_t i = 0;
-  while (i < most && i < rest.size() && rest[i] == ' ') ++i;
-  rest.remove_prefix(i);
-}
-
-constexpr auto kCoordinateCharacters = [] {
-  std::array<bool, 256> table{};
-  for (char c : std::string_view("0123456789+-.Ee")) table[static_cast<unsigned char>(c)] = true;
-  return table;
-}();
 
 constexpr double kExactPowersOfTen[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
@@ -124,15 +135,7 @@ bool plainCoordinate(std::string_view t, double& out) {
   return plainDecimalAt(p, end, out) && p == end;
 }
 
-bool coordinateCharacters(std::string_view t) {
-  for (char c : t)
-    if (!kCoordinateCharacters[static_cast<unsigned char>(c)]) return false;
-  return true;
-}
-
 }  // namespace
-
-std::string NormalisedCopyPath(const std::string& inputPath) { return inputPath + ".dosasc"; }
 
 std::optional<bool> PrescanLineEnds(const std::string& inputPath) {
   io::InputFile in;
@@ -204,7 +207,7 @@ CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath
 }
 
 CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPath,
-                        CopyProgress progress, bool capFraction) {
+                        CopyProgress progress, bool capFraction, bool keepCrLf) {
   const std::int64_t length = io::fileLength(inputPath);
   io::InputFile in;
   if (length < 0 || !in.open(inputPath)) return CopyStatus::InputFailed;
@@ -216,6 +219,7 @@ CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPat
   std::vector<char> converted(block.size() * 2);
   const double denominator = static_cast<double>(std::max<std::int64_t>(length, 1));
   std::int64_t chunks = 0;
+  bool crBefore = false;  // the byte before the block was a CR
   while (chunks < kMaxChunks) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(
                                  static_cast<std::int64_t>(kChunksPerBlock), kMaxChunks - chunks)) *
@@ -223,7 +227,8 @@ CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPat
     const std::size_t got = in.read(block.data(), want);
     if (got == 0) break;
 
-    // Every LF becomes CR LF; the rest passes byte for byte.
+    // Every LF becomes CR LF (with keepCrLf, an LF that already follows a CR stays as it is);
+    // the rest passes byte for byte.
     const char* p = block.data();
     const char* end = p + got;
     char* o = converted.data();
@@ -233,10 +238,12 @@ CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPat
       std::memcpy(o, p, static_cast<std::size_t>(at - p));
       o += at - p;
       if (!lf) break;
-      *o++ = '\r';
+      const bool afterCr = at > block.data() ? at[-1] == '\r' : crBefore;
+      if (!(keepCrLf && afterCr)) *o++ = '\r';
       *o++ = '\n';
       p = at + 1;
     }
+    crBefore = block[got - 1] == '\r';
     out.write(std::string_view(converted.data(), static_cast<std::size_t>(o - converted.data())));
 
     const std::size_t chunksRead = (got + kChunk - 1) / kChunk;
@@ -265,7 +272,7 @@ bool ParsePointStrict(std::string_view line, int fieldCount, ParsedPoint& out) {
   out = ParsedPoint{};
   const int cuts = fieldCount == 3 ? 3 : 5;
   std::size_t at[5];
-  if (blankPositions(line, cuts, at) < cuts) return false;
+  if (BlankPositions(line, cuts, at) < cuts) return false;
   if (fieldCount == 3) {
     out.x = line.substr(0, at[0]);
     out.y = line.substr(at[0] + 1, at[1] - at[0] - 1);
@@ -280,7 +287,7 @@ bool ParsePointLenient(std::string_view line, ParsedPoint& out) {
   // A line with single blanks between its first six fields (the usual case) leaves no blank to
   // drop: it is cut as the strict parser cuts it, less one trailing blank of B.
   std::size_t at[5];
-  if (blankPositions(line, 5, at) == 5) {
+  if (BlankPositions(line, 5, at) == 5) {
     bool single = true;
     for (std::size_t b : at) single = single && (b + 1 == line.size() || line[b + 1] != ' ');
     if (single) {
@@ -362,7 +369,7 @@ bool ReadCoordinates(std::string_view line, std::array<float, 3>& xyz, LineProbl
   if (i == 3) return true;
 
   std::size_t at[3];
-  if (blankPositions(line, 3, at) < 3) {
+  if (BlankPositions(line, 3, at) < 3) {
     problem = LineProblem::TooFewFields;
     return false;
   }

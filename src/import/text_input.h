@@ -48,10 +48,15 @@ CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath
                        CopyProgress progress, std::int64_t maxLines = kSubSampleMaxLines);
 
 // Chunk copy: the input in chunks of 10,000 bytes with every LF turned into CR LF (a CR LF
-// becomes CR CR LF), written back to back, the last chunk only as far as it was read. Progress
-// after each chunk: chunks × 10,000 / input length, capped at 1 when capFraction is set.
+// becomes CR CR LF, unless keepCrLf), written back to back, the last chunk only as far as it
+// was read. Progress after each chunk: chunks × 10,000 / input length, capped at 1 when
+// capFraction is set.
 CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPath,
-                        CopyProgress progress, bool capFraction);
+                        CopyProgress progress, bool capFraction, bool keepCrLf = false);
+
+// The positions of the first `wanted` blanks of a line; returns how many it found (at most
+// wanted).
+int BlankPositions(std::string_view line, int wanted, std::size_t* at);
 
 // One point line taken apart. The views point into the line (and stay valid as long as it).
 struct ParsedPoint {

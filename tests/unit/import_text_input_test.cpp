@@ -122,6 +122,19 @@ TEST(CopyByChunks, LfBecomesCrLfAndCrLfBecomesCrCrLf) {
   EXPECT_EQ(readBytes(r.out), "1 2 3 4 5 6\r\n7 8 9 1 2 3\r\r\n4\t5\r\n6 7");
 }
 
+TEST(CopyByChunks, KeepingCrLfTurnsOnlyLoneLfs) {
+  CopyRun r;
+  writeBytes(r.in, "1 2\n3 4\r\n\r\n5\r6\n");
+  EXPECT_EQ(CopyByChunks(r.in, r.out, r.progress(), true, true), CopyStatus::Done);
+  EXPECT_EQ(readBytes(r.out), "1 2\r\n3 4\r\n\r\n5\r6\r\n");
+  // A CR as the last byte of one block and its LF as the first of the next.
+  std::string text(128 * 10'000 - 1, 'a');
+  text += "\r\nb\n";
+  writeBytes(r.in, text);
+  EXPECT_EQ(CopyByChunks(r.in, r.out, r.progress(), true, true), CopyStatus::Done);
+  EXPECT_EQ(readBytes(r.out), text.substr(0, text.size() - 1) + "\r\n");
+}
+
 TEST(CopyByChunks, LongLinesAndChunkBoundariesArriveWhole) {
   CopyRun r;
   // 2,000,000 bytes: many blocks, a line of 15,000 bytes across chunk and block boundaries, an
