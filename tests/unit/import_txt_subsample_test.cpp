@@ -1,6 +1,7 @@
 // The every-n-th text converter end to end: input file in, log, script set and loader out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -27,15 +28,22 @@ std::string tenLines(const char* separator = " ", const char* lineEnd = "\n") {
   return text;
 }
 
-using test::kFlush1;
-using test::pointRecord;
-auto record = pointRecord;
+const char* kFlush1 =
+    "(princ \"\\n点群を描画しています。しばらくお待ちください。\")\n(terpri)\n"
+    "(ent_go1)\n(setq n nil)\n(foreach n enlist1 (entmake n))\n(setq enlist1 nil)\n"
+    "(setq ent_go1 nil)\n(gc)\n";
 
 class TxtSubSampleTest : public test::ConverterTest {
  protected:
-  TxtSubSampleTest() { s.SubSampleStep = 3; }
+  TxtSubSampleTest() : ConverterTest("scan.txt") {
+    s.DrawUnit = "m";
+    s.SubSampleStep = 3;
+  }
   ConversionResult convert() { return ConvertTxtSubSample(s, p); }
+  using End = ConversionResult::End;
 };
+
+using test::pointRecord;
 
 TEST_F(TxtSubSampleTest, TenLinesEveryThirdIsDrawn) {
   input(tenLines());
@@ -48,12 +56,12 @@ TEST_F(TxtSubSampleTest, TenLinesEveryThirdIsDrawn) {
                           "(defun Ent_GO1()\n"
                           "(setq enlist1 nil)\n"
                           "(setq enlist1 (append enlist1 " +
-                          record("3.5", "-3", "0.25", "16744451") +
-                          record("6.5", "-6", "0.25", "16744454") +
-                          record("9.5", "-9", "0.25", "16744457") + "))(princ))\n" + kFlush1));
+                          pointRecord("3.5", "-3", "0.25", "16744451") +
+                          pointRecord("6.5", "-6", "0.25", "16744454") +
+                          pointRecord("9.5", "-9", "0.25", "16744457") + "))(princ))\n" + kFlush1));
   // The tail names the normalised copy, which is gone by now.
   EXPECT_EQ(s.InputPath, original + ".dosasc");
-  const std::string tailPath = dir_.path.string() + "/data/scan.txt.dosasc";
+  const std::string tailPath = (dir_.path / "data").string() + "/scan.txt.dosasc";
   EXPECT_NE(script().find("(princ \"" + tailPath + "\")\r\n"), std::string::npos);
   EXPECT_FALSE(fs::exists(data("scan.txt.dosasc")));
   EXPECT_EQ(s.DrawUnit, "1");
@@ -75,6 +83,7 @@ TEST_F(TxtSubSampleTest, CrLfWithTabsGivesTheSameScriptAsLfWithBlanks) {
   const std::string lf = script();
   // TABs with CR LF, and blanks with CR LF (an export that went through a Windows editor).
   for (const char* separator : {"\t", " "}) {
+    resetInput();
     s.DrawUnit = "m";
     input(tenLines(separator, "\r\n"));
     EXPECT_EQ(convert().pointsDrawn, 3);
@@ -117,10 +126,10 @@ TEST_F(TxtSubSampleTest, HeaderLineIsSkippedByTheStepOrEndsTheBody) {
   input("X Y Z R G B\n" + tenLines());
   s.SubSampleStep = 2;
   EXPECT_EQ(convert().pointsDrawn, 5);
-  EXPECT_NE(body().find(record("1.5", "-1", "0.25", "16744449")), std::string::npos);
+  EXPECT_NE(body().find(pointRecord("1.5", "-1", "0.25", "16744449")), std::string::npos);
   EXPECT_NE(log().find(cp932("  総点数 : 11\n描画点数 : 5\n")), std::string::npos);
 
-  s.InputPath = inputPath();
+  resetInput();
   s.SubSampleStep = 1;
   const ConversionResult r = convert();
   EXPECT_EQ(r.end, End::NothingDrawn);
@@ -145,7 +154,7 @@ TEST_F(TxtSubSampleTest, MillimetresScaleAndADoubledBlankEndsTheBody) {
                           "(defun Ent_GO1()\n"
                           "(setq enlist1 nil)\n"
                           "(setq enlist1 (append enlist1 " +
-                          record("1500", "2000", "-1", "255") + "))(princ))\n" + kFlush1));
+                          pointRecord("1500", "2000", "-1", "255") + "))(princ))\n" + kFlush1));
   EXPECT_EQ(s.DrawUnit, "1000");
   EXPECT_NE(log().find(cp932("  総点数 : 2\n描画点数 : 1\n")), std::string::npos);
 }
@@ -189,13 +198,10 @@ TEST_F(TxtSubSampleTest, ProgressStagesInOrder) {
   input(text);
   s.SubSampleStep = 1;
   convert();
-  std::vector<std::string> stages;
-  for (const auto& e : events)
-    if (e.rfind("progress.stage:", 0) == 0 || e == "progress.unload") stages.push_back(e);
-  EXPECT_EQ(stages, (std::vector<std::string>{
-                        "progress.stage:ファイルデータを処理しています。－１", "progress.unload",
-                        "progress.stage:ファイルデータを処理しています。－２", "progress.unload",
-                        "progress.stage:最終処理を行ってます", "progress.unload"}));
+  EXPECT_EQ(stages(), (std::vector<std::string>{
+                          "progress.stage:ファイルデータを処理しています。－１", "progress.unload",
+                          "progress.stage:ファイルデータを処理しています。－２", "progress.unload",
+                          "progress.stage:最終処理を行ってます", "progress.unload"}));
   // The drawing stage's bar moves in steps of more than 5% and ends full.
   EXPECT_NE(std::find(events.begin(), events.end(), "progress.percent:100% 終了"), events.end());
 }
