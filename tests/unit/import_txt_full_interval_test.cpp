@@ -4,7 +4,7 @@
 #include <string>
 
 #include "import/converters/txt_full_interval.h"
-#include "tests/support/converter_fixture.h"
+#include "tests/support/interval_fixture.h"
 
 namespace harlowe {
 namespace {
@@ -28,7 +28,7 @@ std::string clusters(const char* separator = " ", const char* lineEnd = "\n") {
   return text;
 }
 
-class TxtFullIntervalTest : public test::ConverterTest {
+class TxtFullIntervalTest : public test::IntervalConverterTest {
  protected:
   TxtFullIntervalTest() { s.ThinningInterval = 100; }
   ConversionResult convert() { return ConvertTxtFullInterval(s, p); }
@@ -43,7 +43,7 @@ TEST_F(TxtFullIntervalTest, TheFirstPointOfEachClusterIsDrawnWithItsInputTexts) 
                           pointRecord("0", "-123456.7891", "2", "16711681") +
                           pointRecord("0.5", "-123456.7891", "2", "16711684") +
                           pointRecord("1", "-123456.7891", "2", "16711687") + "))(princ))\n" +
-                          test::kFlush1));
+                          test::kFlushOfOne));
   // The tail names the kept points file; the interval is left in metres.
   EXPECT_NE(script().find("(princ \"" + dir_.path.string() + "/data/scan.txt.dosasc.final\")\r\n"),
             std::string::npos);
@@ -56,7 +56,7 @@ TEST_F(TxtFullIntervalTest, TheFirstPointOfEachClusterIsDrawnWithItsInputTexts) 
                          "\n等間隔間引き値 : 100 \n指定描画レイヤー :0\n総点群数 : 10\n"
                          "描画点群数 : 3\n \n修了日時 2026/12/08 9:05:01\n"));
   EXPECT_EQ(
-      stages(),
+      windowSteps(),
       (std::vector<std::string>{
           "progress.show", "progress.stage:ファイルデータを処理しています。－１", "progress.unload",
           "progress.show", "progress.stage:ファイルデータを処理しています。－２", "progress.unload",

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "import/converters/txt_quick_interval.h"
-#include "tests/support/converter_fixture.h"
+#include "tests/support/interval_fixture.h"
 
 namespace harlowe {
 namespace {
@@ -26,7 +26,7 @@ std::string shells(const char* separator = " ", const char* lineEnd = "\n") {
   return text;
 }
 
-class TxtQuickIntervalTest : public test::ConverterTest {
+class TxtQuickIntervalTest : public test::IntervalConverterTest {
  protected:
   TxtQuickIntervalTest() {
     s.ThinningInterval = 100;
@@ -41,10 +41,11 @@ TEST_F(TxtQuickIntervalTest, PointsInTheShellsAroundTheFirstPointAreDrawn) {
   EXPECT_EQ(r.end, End::Finished);
   EXPECT_EQ(r.pointsDrawn, 3);
   // The reference point itself is not drawn; 99.5 mm rounds to 100 and lies in the first shell.
-  EXPECT_EQ(body(),
-            cp932(std::string(test::kFirstBatchStart) + pointRecord("0.0995", "0", "0", "660510") +
-                  pointRecord("0", "0.2002", "0", "255") +
-                  pointRecord("0.002", "-0", "0", "16744448") + "))(princ))\n" + test::kFlush1));
+  EXPECT_EQ(
+      body(),
+      cp932(std::string(test::kFirstBatchStart) + pointRecord("0.0995", "0", "0", "660510") +
+            pointRecord("0", "0.2002", "0", "255") + pointRecord("0.002", "-0", "0", "16744448") +
+            "))(princ))\n" + test::kFlushOfOne));
   // The tail names the input itself; the run settings keep the input and the interval.
   EXPECT_NE(script().find("(princ \"" + dir_.path.string() + "/data/scan.txt\")\r\n"),
             std::string::npos);
@@ -58,11 +59,12 @@ TEST_F(TxtQuickIntervalTest, PointsInTheShellsAroundTheFirstPointAreDrawn) {
                          "修了日時 2026/12/08 9:05:01\n"));
   // The LF copy in a window of its own; the thinning with its stage text; the drawing in a fresh
   // window with the design text; the split.
-  EXPECT_EQ(stages(), (std::vector<std::string>{
-                          "progress.show", "progress.unload", "progress.unload", "progress.show",
-                          "progress.stage:間隔 100mm を計算しています。（簡易版）",
-                          "progress.unload", "progress.show", "progress.unload", "progress.show",
-                          "progress.stage:最終処理を行ってます", "progress.unload"}));
+  EXPECT_EQ(windowSteps(),
+            (std::vector<std::string>{
+                "progress.show", "progress.unload", "progress.unload", "progress.show",
+                "progress.stage:間隔 100mm を計算しています。（簡易版）", "progress.unload",
+                "progress.show", "progress.unload", "progress.show",
+                "progress.stage:最終処理を行ってます", "progress.unload"}));
   EXPECT_NE(std::find(events.begin(), events.end(), "progress.percent:% 終了"), events.end());
 }
 
@@ -77,8 +79,8 @@ TEST_F(TxtQuickIntervalTest, CrLfExportsDrawLikeTheirLfTwin) {
     EXPECT_EQ(convert().pointsDrawn, 3) << int(separator[0]);
     EXPECT_EQ(script(), lf);
     // The line copy shows no window: the thinning's window is the first one shown.
-    EXPECT_EQ(stages()[1], "progress.show");
-    EXPECT_EQ(stages()[2], "progress.stage:間隔 100mm を計算しています。（簡易版）");
+    EXPECT_EQ(windowSteps()[1], "progress.show");
+    EXPECT_EQ(windowSteps()[2], "progress.stage:間隔 100mm を計算しています。（簡易版）");
   }
 }
 

@@ -2,7 +2,7 @@
 
 #include "common/file_io.h"
 #include "common/line_reader.h"
-#include "import/point_line.h"
+#include "import/converters/converter_steps.h"
 #include "import/point_script.h"
 #include "import/progress.h"
 
@@ -32,8 +32,8 @@ class KeptLinesSource : public PointSource {
     consumed_ += static_cast<std::int64_t>(line.size()) + 2;
     ParsedPoint parsed;
     if (!ParsePointLenient(line, parsed)) return stop(line, LineProblem::TooFewFields);
-    LineProblem problem;
-    if (!PointTextsOf(parsed, s_.DrawUnit, scratch_, point, problem)) return stop(line, problem);
+    if (const auto problem = ScaleAndPack(parsed, s_.DrawUnit, scratch_, point))
+      return stop(line, *problem);
     return PointStatus::Ok;
   }
 
@@ -53,7 +53,7 @@ class KeptLinesSource : public PointSource {
   std::int64_t consumed_ = 0;
   std::int64_t linesRead_ = 0;
   std::optional<BadLine> stoppedAt_;
-  PointLineScratch scratch_;
+  PointScratch scratch_;
 };
 
 }  // namespace

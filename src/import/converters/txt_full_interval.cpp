@@ -7,6 +7,7 @@
 #include "common/file_io.h"
 #include "common/number_text.h"
 #include "import/conversion_log.h"
+#include "import/converters/converter_steps.h"
 #include "import/converters/interval_thinning.h"
 #include "import/converters/kept_lines_drawing.h"
 #include "import/converters/thinning_records.h"
@@ -20,12 +21,6 @@ namespace {
 
 constexpr double kThinningThreshold = 0.02;
 constexpr std::int64_t kCounterEvery = 250;
-
-void showStage(Platform& p, const std::string& text) {
-  p.progress.show();
-  p.progress.setStage(text);
-  p.progress.repaint();
-}
 
 // Feeds every record of the file to the thinning in order; onDecided(record, kept, text) is
 // called for each record in order once its fate is final. False when the file failed.
@@ -112,13 +107,12 @@ ConversionResult ConvertTxtFullInterval(RunSettings& s, Platform& p) {
     if (io::fileExists(stale)) io::removeFile(stale);
   const std::string logPath = WriteLogHead(LogVariant::TxtFullInterval, s, p.system, p.codePage);
   auto abandon = [&](NothingReason reason, const std::string& file) {
-    p.progress.unload();
     for (const std::string& work : {kept, copy, recordsTmp}) io::removeFile(work);
-    return ConversionResult::nothing(reason, file);
+    return NothingSent(p, reason, file);
   };
 
   // Pass 1: the normalised copy, as the other text converters make it.
-  showStage(p, "ファイルデータを処理しています。－１");
+  ShowStage(p, "ファイルデータを処理しています。－１");
   const std::optional<bool> crlf = PrescanLineEnds(input);
   if (!crlf) return abandon(NothingReason::CannotRead, input);
   double lastDrawn = 0;
@@ -130,7 +124,7 @@ ConversionResult ConvertTxtFullInterval(RunSettings& s, Platform& p) {
   p.progress.unload();
 
   // Pass 2: one record per point line; the first line that is no point ends the input.
-  showStage(p, "ファイルデータを処理しています。－２");
+  ShowStage(p, "ファイルデータを処理しています。－２");
   const RecordPass pass2 = WriteThinningRecords(copy, recordsTmp, s.DrawUnit, p);
   if (pass2.status == CopyStatus::InputFailed) return abandon(NothingReason::CannotRead, copy);
   if (pass2.status == CopyStatus::OutputFailed)
@@ -154,7 +148,7 @@ ConversionResult ConvertTxtFullInterval(RunSettings& s, Platform& p) {
 
   // Drawing.
   p.progress.unload();
-  showStage(p, "ファイルデータを処理しています。");
+  ShowStage(p, "ファイルデータを処理しています。");
   s.InputPath = kept;
   const KeptLinesDrawing drawing = DrawKeptLines(s, p, kept, /*skipFirstLine=*/false);
   if (drawing.failed) return abandon(*drawing.failed, drawing.failedFile);

@@ -10,6 +10,7 @@
 #include "common/line_reader.h"
 #include "common/number_text.h"
 #include "import/conversion_log.h"
+#include "import/converters/converter_steps.h"
 #include "import/converters/interval_thinning.h"
 #include "import/converters/kept_lines_drawing.h"
 #include "import/progress.h"
@@ -163,10 +164,9 @@ ConversionResult ConvertTxtQuickInterval(RunSettings& s, Platform& p) {
     if (io::fileExists(stale)) io::removeFile(stale);
   const std::string logPath = WriteLogHead(LogVariant::TxtQuickInterval, s, p.system, p.codePage);
   auto abandon = [&](NothingReason reason, const std::string& file) {
-    p.progress.unload();
     io::removeFile(thinned);
     io::removeFile(copy);
-    return ConversionResult::nothing(reason, file);
+    return NothingSent(p, reason, file);
   };
 
   // Normalisation. The line copy shows no window: its first redraw loads it hidden.
