@@ -105,8 +105,9 @@ constexpr double kExactPowersOfTen[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,
 // The common form of a coordinate, [sign] digits [. digits] with at most 15 digits, read from p
 // on in one pass; p is left after it. The digits form a whole number below 2^53 and the scale is
 // a power of ten up to 10^15, both exact, so their quotient is the correctly rounded value, as
-// the general reader gives it. False for any other text, which then takes the general road.
-inline bool plainDecimalAt(const char*& p, const char* end, double& out) {
+// the general reader gives it, and out is its float. False for any other text, which then takes
+// the general road.
+inline bool plainFloatAt(const char*& p, const char* end, float& out) {
   if (p == end) return false;
   const bool negative = *p == '-';
   if (*p == '-' || *p == '+') ++p;
@@ -125,14 +126,14 @@ inline bool plainDecimalAt(const char*& p, const char* end, double& out) {
   }
   if (digits == 0 || digits > 15) return false;
   const double value = static_cast<double>(v) / kExactPowersOfTen[fraction];
-  out = negative ? -value : value;
+  out = static_cast<float>(negative ? -value : value);
   return true;
 }
 
-bool plainCoordinate(std::string_view t, double& out) {
+bool plainCoordinate(std::string_view t, float& out) {
   const char* p = t.data();
   const char* const end = p + t.size();
-  return plainDecimalAt(p, end, out) && p == end;
+  return plainFloatAt(p, end, out) && p == end;
 }
 
 }  // namespace
@@ -346,11 +347,7 @@ bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::
 bool CoordinateFloat(std::string_view text, float& value) {
   // Returned through a reference: an optional float, built in memory and read back whole, stalls
   // the store forwarding on every call, and this runs three times per line.
-  double plain;
-  if (plainCoordinate(text, plain)) {
-    value = static_cast<float>(plain);
-    return true;
-  }
+  if (plainCoordinate(text, value)) return true;
   const auto number = text::parseNumber(text);
   if (!number) return false;
   value = static_cast<float>(*number);
@@ -364,8 +361,7 @@ bool ReadCoordinates(std::string_view line, std::array<float, 3>& xyz, LineProbl
   const char* p = line.data();
   const char* const end = p + line.size();
   int i = 0;
-  for (double value; i < 3 && plainDecimalAt(p, end, value) && p < end && *p == ' '; ++i, ++p)
-    xyz[i] = static_cast<float>(value);
+  for (; i < 3 && plainFloatAt(p, end, xyz[i]) && p < end && *p == ' '; ++i) ++p;
   if (i == 3) return true;
 
   std::size_t at[3];

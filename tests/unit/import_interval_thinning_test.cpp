@@ -47,6 +47,30 @@ TEST(ShellBand, KeepsTheBandAroundEachMultiple) {
     for (double d = 0; d < 400; d += 0.37) EXPECT_TRUE(ShellBand(interval).keeps(d)) << d;
 }
 
+// The rule as it reads, with 64-bit integers for the rounded values.
+bool plainShellBand(float interval, double d) {
+  const auto ri = static_cast<std::int64_t>(std::nearbyint(interval));
+  if (ri == 0) return true;
+  const std::int64_t k = static_cast<std::int64_t>(std::nearbyint(d)) / ri;
+  const double centre = static_cast<double>(k) * interval;
+  return centre - 5 < d && d < centre + 5;
+}
+
+TEST(ShellBand, SameAsTheRuleOnRandomDistances) {
+  std::mt19937_64 rng(9);
+  for (int i = 0; i < 200'000; ++i) {
+    const float interval = static_cast<float>(rng() % 3 ? (rng() % 100000) / 10.0
+                                                        : -static_cast<double>(rng() % 5000));
+    // Distances at and next to multiples of the rounded interval, and anywhere.
+    const double ri = std::nearbyint(interval);
+    const double d = rng() % 2 ? std::fabs(ri) * static_cast<double>(rng() % 100000) +
+                                     (static_cast<double>(rng() % 2001) - 1000) / 1000
+                               : static_cast<double>(rng() % 10'000'000'000'000ull) / 100;
+    if (d < 0) continue;
+    ASSERT_EQ(ShellBand(interval).keeps(d), plainShellBand(interval, d)) << interval << " " << d;
+  }
+}
+
 TEST(ShellDistanceMm, FloatDifferencesTimesAThousand) {
   EXPECT_DOUBLE_EQ(ShellDistanceMm({1, 2, 3}, {4, 6, 3}), 5000.0);
   // The differences are floats: 0.1f - 0.0f is the float 0.1, not the double 0.1.

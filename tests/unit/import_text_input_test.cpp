@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -386,6 +387,35 @@ TEST(ReadCoordinates, AgreesWithCuttingAndReadingEachField) {
     } else {
       ASSERT_EQ(problem, *expected) << line;
     }
+  }
+}
+
+// Plain decimals become the float of their correctly rounded double, also the decimals of up to
+// 15 digits closest to the half-way points between two floats, where a shortcut would slip.
+TEST(CoordinateFloat, PlainDecimalsGiveTheFloatOfTheirNearestDouble) {
+  std::mt19937_64 rng(5);
+  char text[40];
+  float got = 0;
+  for (int i = 0; i < 400'000; ++i) {
+    if (i % 2 == 0) {
+      const int digits = 1 + static_cast<int>(rng() % 15);
+      std::uint64_t v = rng() % 1'000'000'000'000'000ull;
+      for (int d = digits; d < 15; ++d) v /= 10;
+      std::snprintf(text, sizeof text, "%s%llu", rng() % 2 ? "-" : "",
+                    static_cast<unsigned long long>(v));
+      const std::size_t at = std::strlen(text) - rng() % (std::strlen(text) + 1 - (text[0] == '-'));
+      std::memmove(text + at + 1, text + at, std::strlen(text) - at + 1);
+      text[at] = '.';
+    } else {
+      const float f = std::ldexp(static_cast<float>(1 + rng() % (1u << 23)), -23) *
+                      static_cast<float>(1u << (rng() % 20));
+      const double half = (static_cast<double>(f) + std::nextafter(f, 2e9f)) / 2;
+      const int whole = half < 1 ? 1 : static_cast<int>(std::floor(std::log10(half))) + 1;
+      std::snprintf(text, sizeof text, "%.*f", 15 - whole, half);
+    }
+    const float want = static_cast<float>(std::strtod(text, nullptr));
+    ASSERT_TRUE(CoordinateFloat(text, got)) << text;
+    ASSERT_EQ(got, want) << text;
   }
 }
 

@@ -47,6 +47,8 @@ ShellBand::ShellBand(float intervalMm) : interval_(intervalMm) {
   if (std::fabs(rounded) < kWholeLimit) {
     rounded_ = static_cast<std::int64_t>(rounded);
     keepAll_ = rounded_ == 0;
+    divisor_ = std::fabs(rounded);
+    reciprocal_ = 1 / divisor_;
   } else {
     intervalBeyondDistances_ = true;
   }
@@ -61,10 +63,16 @@ bool ShellBand::keeps(double distanceMm) const {
   std::int64_t k = 0;
   if (intervalBeyondDistances_) {
     k = 0;
-  } else if (rounded < k2p52) {
-    // A dividend below 2^52: the double quotient is never rounded onto the next whole number, so
-    // truncating it gives the integer quotient, without the slow integer division.
-    k = static_cast<std::int64_t>(rounded / static_cast<double>(rounded_));
+  } else if (rounded >= 0 && rounded < k2p52 && divisor_ < k2p52) {
+    // Whole numbers below 2^52: the quotient by the reciprocal is at most one off, and the
+    // products that correct it are exact; no division on this road.
+    double q = std::floor(rounded * reciprocal_);
+    if ((q + 1) * divisor_ <= rounded) {
+      q += 1;
+    } else if (q * divisor_ > rounded) {
+      q -= 1;
+    }
+    k = static_cast<std::int64_t>(rounded_ < 0 ? -q : q);
   } else {
     k = static_cast<std::int64_t>(rounded) / rounded_;
   }

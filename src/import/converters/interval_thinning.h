@@ -29,6 +29,7 @@ class ShellBand {
  private:
   double interval_;
   std::int64_t rounded_ = 0;
+  double divisor_ = 0, reciprocal_ = 0;  // |rounded_| and its reciprocal
   bool keepAll_ = false;
   bool intervalBeyondDistances_ = false;  // |I| beyond every distance that has a whole number
 };
