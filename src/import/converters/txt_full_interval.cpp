@@ -47,7 +47,7 @@ bool thinRecords(const std::string& recordsPath, float intervalM, float largest,
 }
 
 struct ThinningPass {
-  bool ok = true;
+  bool recordsRead = true, keptWritten = true;
   std::int64_t kept = 0;
 };
 
@@ -59,10 +59,10 @@ ThinningPass thinIntoKeptFile(const std::string& recordsPath, const std::string&
                               const std::string& stage, Platform& p) {
   ThinningPass pass;
   io::OutputFile out;
-  if (!out.open(keptPath)) return {false, 0};
+  if (!out.open(keptPath)) return {true, false, 0};
   double lastDrawn = 0;
   std::int64_t lastShown = 0;
-  pass.ok = thinRecords(
+  pass.recordsRead = thinRecords(
       recordsPath, intervalM, largest, [&](std::int64_t i, bool kept, const std::string& text) {
         if (i > lastShown + kCounterEvery) {
           p.progress.setStage(stage + "  " + text::decimal(i) + "/" + text::decimal(n));
@@ -80,7 +80,7 @@ ThinningPass thinIntoKeptFile(const std::string& recordsPath, const std::string&
           ++pass.kept;
         }
       });
-  if (!out.close()) pass.ok = false;
+  pass.keptWritten = out.close();
   return pass;
 }
 
@@ -143,7 +143,8 @@ ConversionResult ConvertTxtFullInterval(RunSettings& s, Platform& p) {
   s.ThinningInterval = s.ThinningInterval / 1000.0f;
   const ThinningPass thinned = thinIntoKeptFile(records, kept, s.ThinningInterval,
                                                 pass2.largestCoordinate, pass2.records, stage, p);
-  if (!thinned.ok) return abandon(NothingReason::CannotWrite, kept);
+  if (!thinned.recordsRead) return abandon(NothingReason::CannotRead, records);
+  if (!thinned.keptWritten) return abandon(NothingReason::CannotWrite, kept);
   AppendLogLines(logPath, {LogKeptCountLine(thinned.kept)}, p.system, p.codePage);
 
   // Drawing.
