@@ -35,6 +35,7 @@ enum class NothingReason {
   NoPointLine,           // the first line to draw is no point (badLine says which and why)
   StepBelowOne,          // every n-th point with n below 1
   StepBeyondInput,       // n is larger than the number of lines: every line was skipped
+  NothingInShells,       // quick equal interval: no point but the reference lies in a shell
   CannotRead,            // `file` could not be opened or read
   CannotWrite,           // `file` could not be created or written
   ConverterUnavailable,  // this build has no converter for the choice
@@ -52,7 +53,7 @@ struct ConversionResult {
   std::optional<BadLine> badLine;                    // StoppedEarly; NothingDrawn with NoPointLine
   NothingReason reason = NothingReason::EmptyInput;  // NothingDrawn
   std::string file;                                  // CannotRead, CannotWrite
-  std::int64_t linesRead = 0;                        // StepBeyondInput: the lines of the input
+  std::int64_t linesRead = 0;  // StepBeyondInput, NothingInShells: the lines of the input
 
   static ConversionResult finished(std::int64_t points) {
     ConversionResult r;

@@ -33,11 +33,32 @@ bool cut(std::string_view& rest, std::string_view& field) {
   return true;
 }
 
-// The positions of the first `wanted` blanks of a line (at most 5); returns how many it found.
+void dropBlanks(std::string_view& rest, std::size_t most) {
+  std::size_t i = 0;
+  while (i < most && i < rest.size() && rest[i] == ' ') ++i;
+  rest.remove_prefix(i);
+}
+
+constexpr auto kCoordinateCharacters = [] {
+  std::array<bool, 256> table{};
+  for (char c : std::string_view("0123456789+-.Ee")) table[static_cast<unsigned char>(c)] = true;
+  return table;
+}();
+
+bool coordinateCharacters(std::string_view t) {
+  for (char c : t)
+    if (!kCoordinateCharacters[static_cast<unsigned char>(c)]) return false;
+  return true;
+}
+
+}  // namespace
+
+std::string NormalisedCopyPath(const std::string& inputPath) { return inputPath + ".dosasc"; }
+
 // A point line has its blanks within its first 40 or so bytes, so it is read eight bytes at a
 // time: each byte that is a blank sets the top bit of its byte in a mask (exactly, with no
 // carry between bytes), and the set bits are taken in order.
-int blankPositions(std::string_view line, int wanted, std::size_t* at) {
+int BlankPositions(std::string_view line, int wanted, std::size_t* at) {
   constexpr std::uint64_t kBlanks = 0x2020202020202020ull, kLow7 = 0x7F7F7F7F7F7F7F7Full;
   const char* s = line.data();
   const std::size_t n = line.size();
@@ -62,27 +83,60 @@ int blankPositions(std::string_view line, int wanted, std::size_t* at) {
   return found;
 }
 
-void dropBlanks(std::string_view& rest, std::size_t most) {
-  std::size_t i = 0;
-  while (i < most && i < rest.size() && rest[i] == ' ') ++i;
-  rest.remove_prefix(i);
+namespace {
+
+// The six fields of a line cut at the given five blanks; B is the rest of the line.
+void fieldsAt(std::string_view line, const std::size_t at[5], ParsedPoint& out) {
+  const char* s = line.data();
+  auto field = [s](std::size_t from, std::size_t to) {
+    return std::string_view(s + from, to - from);
+  };
+  out.x = field(0, at[0]);
+  out.y = field(at[0] + 1, at[1]);
+  out.z = field(at[1] + 1, at[2]);
+  out.r = field(at[2] + 1, at[3]);
+  out.g = field(at[3] + 1, at[4]);
+  out.b = field(at[4] + 1, line.size());
 }
 
-constexpr auto kCoordinateCharacters = [] {
-  std::array<bool, 256> table{};
-  for (char c : std::string_view("0123456789+-.Ee")) table[static_cast<unsigned char>(c)] = true;
-  return table;
-}();
+constexpr double kExactPowersOfTen[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
-bool coordinateCharacters(std::string_view t) {
-  for (char c : t)
-    if (!kCoordinateCharacters[static_cast<unsigned char>(c)]) return false;
+// The common form of a coordinate, [sign] digits [. digits] with at most 15 digits, read from p
+// on in one pass; p is left after it. The digits form a whole number below 2^53 and the scale is
+// a power of ten up to 10^15, both exact, so their quotient is the correctly rounded value, as
+// the general reader gives it, and out is its float. False for any other text, which then takes
+// the general road.
+inline bool plainFloatAt(const char*& p, const char* end, float& out) {
+  if (p == end) return false;
+  const bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  const char* const first = p;
+  std::uint64_t v = 0;
+  while (p < end && static_cast<unsigned>(*p - '0') < 10)
+    v = v * 10 + static_cast<unsigned>(*p++ - '0');
+  auto digits = static_cast<std::size_t>(p - first);
+  std::size_t fraction = 0;
+  if (p < end && *p == '.') {
+    const char* const point = ++p;
+    while (p < end && static_cast<unsigned>(*p - '0') < 10)
+      v = v * 10 + static_cast<unsigned>(*p++ - '0');
+    fraction = static_cast<std::size_t>(p - point);
+    digits += fraction;
+  }
+  if (digits == 0 || digits > 15) return false;
+  const double value = static_cast<double>(v) / kExactPowersOfTen[fraction];
+  out = static_cast<float>(negative ? -value : value);
   return true;
 }
 
-}  // namespace
+bool plainCoordinate(std::string_view t, float& out) {
+  const char* p = t.data();
+  const char* const end = p + t.size();
+  return plainFloatAt(p, end, out) && p == end;
+}
 
-std::string NormalisedCopyPath(const std::string& inputPath) { return inputPath + ".dosasc"; }
+}  // namespace
 
 std::optional<bool> PrescanLineEnds(const std::string& inputPath) {
   io::InputFile in;
@@ -143,7 +197,7 @@ CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath
           static_cast<double>(lines) * kAssumedLineLength / static_cast<double>(length);
       if (fraction - progress.lastDrawn > kProgressThreshold) {
         redrawProgress(progress.window, progress.ui, fraction, progress.lastDrawn,
-                       kProgressThreshold);
+                       kProgressThreshold, progress.turn);
       }
     }
   }
@@ -154,7 +208,7 @@ CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath
 }
 
 CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPath,
-                        CopyProgress progress, bool capFraction) {
+                        CopyProgress progress, bool capFraction, bool keepCrLf) {
   const std::int64_t length = io::fileLength(inputPath);
   io::InputFile in;
   if (length < 0 || !in.open(inputPath)) return CopyStatus::InputFailed;
@@ -166,6 +220,7 @@ CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPat
   std::vector<char> converted(block.size() * 2);
   const double denominator = static_cast<double>(std::max<std::int64_t>(length, 1));
   std::int64_t chunks = 0;
+  bool crBefore = false;  // the byte before the block was a CR
   while (chunks < kMaxChunks) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(
                                  static_cast<std::int64_t>(kChunksPerBlock), kMaxChunks - chunks)) *
@@ -173,7 +228,8 @@ CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPat
     const std::size_t got = in.read(block.data(), want);
     if (got == 0) break;
 
-    // Every LF becomes CR LF; the rest passes byte for byte.
+    // Every LF becomes CR LF (with keepCrLf, an LF that already follows a CR stays as it is);
+    // the rest passes byte for byte.
     const char* p = block.data();
     const char* end = p + got;
     char* o = converted.data();
@@ -183,10 +239,12 @@ CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPat
       std::memcpy(o, p, static_cast<std::size_t>(at - p));
       o += at - p;
       if (!lf) break;
-      *o++ = '\r';
+      const bool afterCr = at > block.data() ? at[-1] == '\r' : crBefore;
+      if (!(keepCrLf && afterCr)) *o++ = '\r';
       *o++ = '\n';
       p = at + 1;
     }
+    crBefore = block[got - 1] == '\r';
     out.write(std::string_view(converted.data(), static_cast<std::size_t>(o - converted.data())));
 
     const std::size_t chunksRead = (got + kChunk - 1) / kChunk;
@@ -194,8 +252,8 @@ CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPat
       ++chunks;
       double fraction = static_cast<double>(chunks) * static_cast<double>(kChunk) / denominator;
       if (capFraction) fraction = std::min(fraction, 1.0);
-      redrawProgress(progress.window, progress.ui, fraction, progress.lastDrawn,
-                     kProgressThreshold);
+      redrawProgress(progress.window, progress.ui, fraction, progress.lastDrawn, kProgressThreshold,
+                     progress.turn);
     }
     if (got < want) break;
   }
@@ -215,22 +273,30 @@ bool ParsePointStrict(std::string_view line, int fieldCount, ParsedPoint& out) {
   out = ParsedPoint{};
   const int cuts = fieldCount == 3 ? 3 : 5;
   std::size_t at[5];
-  if (blankPositions(line, cuts, at) < cuts) return false;
-  const char* s = line.data();
-  auto field = [s](std::size_t from, std::size_t to) {
-    return std::string_view(s + from, to - from);
-  };
-  out.x = field(0, at[0]);
-  out.y = field(at[0] + 1, at[1]);
-  out.z = field(at[1] + 1, at[2]);
-  if (fieldCount == 3) return true;
-  out.r = field(at[2] + 1, at[3]);
-  out.g = field(at[3] + 1, at[4]);
-  out.b = field(at[4] + 1, line.size());
+  if (BlankPositions(line, cuts, at) < cuts) return false;
+  if (fieldCount == 3) {
+    out.x = line.substr(0, at[0]);
+    out.y = line.substr(at[0] + 1, at[1] - at[0] - 1);
+    out.z = line.substr(at[1] + 1, at[2] - at[1] - 1);
+    return true;
+  }
+  fieldsAt(line, at, out);
   return true;
 }
 
 bool ParsePointLenient(std::string_view line, ParsedPoint& out) {
+  // A line with single blanks between its first six fields (the usual case) leaves no blank to
+  // drop: it is cut as the strict parser cuts it, less one trailing blank of B.
+  std::size_t at[5];
+  if (BlankPositions(line, 5, at) == 5) {
+    bool single = true;
+    for (std::size_t b : at) single = single && (b + 1 == line.size() || line[b + 1] != ' ');
+    if (single) {
+      fieldsAt(line, at, out);
+      if (!out.b.empty() && out.b.back() == ' ') out.b.remove_suffix(1);
+      return true;
+    }
+  }
   std::string_view rest = line;
   out = ParsedPoint{};
   if (!cut(rest, out.x)) return false;
@@ -276,6 +342,47 @@ bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::
   if (!ScaleCoordinateText(text, drawUnit, out, result)) return false;
   if (result.data() != out.data()) out.assign(result);
   return true;
+}
+
+bool CoordinateFloat(std::string_view text, float& value) {
+  // Returned through a reference: an optional float, built in memory and read back whole, stalls
+  // the store forwarding on every call, and this runs three times per line.
+  if (plainCoordinate(text, value)) return true;
+  const auto number = text::parseNumber(text);
+  if (!number) return false;
+  value = static_cast<float>(*number);
+  return std::isfinite(value);
+}
+
+bool ReadCoordinates(std::string_view line, std::array<float, 3>& xyz, LineProblem& problem) {
+  // One pass over the usual form, three plain decimals each ended by a blank; any other form
+  // (an exponent, blanks around a number, a field that is no number) takes the general road
+  // below, which gives the same values for the usual form.
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  int i = 0;
+  for (; i < 3 && plainFloatAt(p, end, xyz[i]) && p < end && *p == ' '; ++i) ++p;
+  if (i == 3) return true;
+
+  std::size_t at[3];
+  if (BlankPositions(line, 3, at) < 3) {
+    problem = LineProblem::TooFewFields;
+    return false;
+  }
+  std::size_t from = 0;
+  for (int f = 0; f < 3; ++f) {
+    if (!CoordinateFloat(line.substr(from, at[f] - from), xyz[f])) {
+      problem = LineProblem::NotANumber;
+      return false;
+    }
+    from = at[f] + 1;
+  }
+  return true;
+}
+
+bool CoordinateScales(std::string_view text, float value, std::string_view drawUnit) {
+  if (drawUnit != "mm") return coordinateCharacters(text);
+  return std::isfinite(static_cast<float>(static_cast<double>(value) * 1000.0));
 }
 
 }  // namespace harlowe

@@ -4,6 +4,11 @@
 
 namespace harlowe {
 
+using ConverterFunction = ConversionResult (*)(RunSettings& s, Platform& p);
+
+// The converter of this build for a choice, or nullptr when the build has none for it.
+ConverterFunction FindConverter(ConverterId id);
+
 class ConverterSet final : public Converters {
  public:
   explicit ConverterSet(Platform& p) : p_(p) {}

@@ -5,6 +5,7 @@
 #include "common/file_io.h"
 #include "common/line_reader.h"
 #include "import/conversion_log.h"
+#include "import/converters/converter_steps.h"
 #include "import/point_helpers.h"
 #include "import/point_script.h"
 #include "import/progress.h"
@@ -45,14 +46,8 @@ class SubSampleSource : public PointSource {
     }
     ParsedPoint parsed;
     if (!ParsePointStrict(line, 6, parsed)) return stop(line, LineProblem::TooFewFields);
-    if (!ScaleCoordinateText(parsed.x, s_.DrawUnit, x_, point.x) ||
-        !ScaleCoordinateText(parsed.y, s_.DrawUnit, y_, point.y) ||
-        !ScaleCoordinateText(parsed.z, s_.DrawUnit, z_, point.z)) {
-      return stop(line, LineProblem::NotANumber);
-    }
-    if (!PackTrueColorFields(parsed.r, parsed.g, parsed.b, colour_))
-      return stop(line, LineProblem::BadColour);
-    point.colour = colour_;
+    if (const auto problem = ScaleAndPack(parsed, s_.DrawUnit, scratch_, point))
+      return stop(line, *problem);
     return PointStatus::Ok;
   }
 
@@ -75,29 +70,17 @@ class SubSampleSource : public PointSource {
   std::optional<BadLine> stoppedAt_;
   std::int64_t linesRead_ = 0;
   std::int64_t bytesRead_ = 0;
-  std::string x_, y_, z_, colour_;  // reused for every point
+  PointScratch scratch_;
 };
-
-void showStage(Platform& p, const char* text) {
-  p.progress.show();
-  p.progress.setStage(text);
-  p.progress.repaint();
-}
-
-// Stops the run before its first point: nothing may go to the CAD.
-ConversionResult cannot(Platform& p, NothingReason reason, const std::string& file) {
-  p.progress.unload();
-  return ConversionResult::nothing(reason, file);
-}
 
 }  // namespace
 
 ConversionResult ConvertTxtSubSample(RunSettings& s, Platform& p) {
   const std::string logPath = WriteLogHead(LogVariant::TxtSubSample, s, p.system, p.codePage);
-  showStage(p, "ファイルデータを処理しています。－１");
+  ShowStage(p, "ファイルデータを処理しています。－１");
 
   PointScriptWriter writer(p.codePage, kTextLayout);
-  if (!writer.open(s.AppDir)) return cannot(p, NothingReason::CannotWrite, writer.path());
+  if (!writer.open(s.AppDir)) return NothingSent(p, NothingReason::CannotWrite, writer.path());
   writer.writeHead(s.TargetLayer);
 
   const std::string input = s.InputPath;
@@ -105,7 +88,7 @@ ConversionResult ConvertTxtSubSample(RunSettings& s, Platform& p) {
   auto abandon = [&](NothingReason reason, const std::string& file) {
     writer.close();
     io::removeFile(copy);
-    return cannot(p, reason, file);
+    return NothingSent(p, reason, file);
   };
 
   const std::optional<bool> crlf = PrescanLineEnds(input);
@@ -118,7 +101,7 @@ ConversionResult ConvertTxtSubSample(RunSettings& s, Platform& p) {
   if (copied == CopyStatus::OutputFailed) return abandon(NothingReason::CannotWrite, copy);
 
   p.progress.unload();
-  showStage(p, "ファイルデータを処理しています。－２");
+  ShowStage(p, "ファイルデータを処理しています。－２");
 
   s.InputPath = copy;
   const std::int64_t length = io::fileLength(copy);
