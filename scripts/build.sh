@@ -3,7 +3,7 @@
 # build/win (MinGW-w64: harlowe.exe, the stand-in CAD, the dialog driver).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-jobs=$(nproc 2>/dev/null || echo 4)
+jobs=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc 2>/dev/null || echo 4)}
 cmake -S "$root" -B "$root/build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" >/dev/null
 cmake --build "$root/build/win" -j "$jobs"
 cmake -S "$root" -B "$root/build/native" -DHARLOWE_WIN_BUILD_DIR="$root/build/win" >/dev/null

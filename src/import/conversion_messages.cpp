@@ -121,10 +121,14 @@ std::string nothingDetail(const ConversionResult& r, const platform::CodePage& c
     case NothingReason::StepBeyondInput:
       return "間引き値がファイルの行数（" + text::decimal(r.linesRead) +
              " 行）より大きいため、描画する点がありません。";
+    case NothingReason::NothingInShells:
+      return "簡易等間隔では、最初の点を基準点とし（基準点は描画しません）、基準点からの距離が"
+             "間隔の倍数の前後 5mm 未満にある点だけを描画します。ファイルの " +
+             text::decimal(r.linesRead) +
+             " 行には、この条件に合う点がありません。間隔を変えるか、簡易等間隔を使わずに"
+             "変換してください。";
     case NothingReason::CannotRead:
       return "ファイルを読み込めません。\n" + r.file;
-    case NothingReason::ConverterUnavailable:
-      return "この変換方法はこのバージョンでは利用できません。";
     case NothingReason::CannotWrite:
       return "ファイルを書き込めません。フォルダに書き込めるか、ディスクに空きがあるかを"
              "確かめてください。\n" +

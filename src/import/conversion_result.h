@@ -40,20 +40,20 @@ BadLine MakeBadLine(std::int64_t number, std::string_view text, LineProblem prob
 
 // Why a conversion has nothing to draw.
 enum class NothingReason {
-  EmptyInput,            // the input holds no line at all
-  NoPointLine,           // the first line to draw is no point (badLine says which and why)
-  StepBelowOne,          // every n-th point with n below 1
-  StepBeyondInput,       // n is larger than the number of lines: every line was skipped
-  CannotRead,            // `file` could not be opened or read
-  CannotWrite,           // `file` could not be created or written
-  ConverterUnavailable,  // this build has no converter for the choice
-  StepBeyondPoints,      // n is larger than the number of points (linesRead): PTX
-  PlyBinary,             // a binary PLY; `detail` is its format word
-  PlyProperties,         // the vertices are not x y z red green blue with integer colours;
-                         // `detail` lists what they hold ("float x, float y, ...")
-  PlyNoVertexLines,      // the header counts expectedPoints vertices, the file holds none
-  PtxShortHeader,        // fewer than ten lines: linesRead says how many
-  PtxMatrixLine,         // a matrix line without three numbers (badLine says which)
+  EmptyInput,        // the input holds no line at all
+  NoPointLine,       // the first line to draw is no point (badLine says which and why)
+  StepBelowOne,      // every n-th point with n below 1
+  StepBeyondInput,   // n is larger than the number of lines: every line was skipped
+  NothingInShells,   // quick equal interval: no point but the reference lies in a shell
+  CannotRead,        // `file` could not be opened or read
+  CannotWrite,       // `file` could not be created or written
+  StepBeyondPoints,  // n is larger than the number of points (linesRead): PTX
+  PlyBinary,         // a binary PLY; `detail` is its format word
+  PlyProperties,     // the vertices are not x y z red green blue with integer colours;
+                     // `detail` lists what they hold ("float x, float y, ...")
+  PlyNoVertexLines,  // the header counts expectedPoints vertices, the file holds none
+  PtxShortHeader,    // fewer than ten lines: linesRead says how many
+  PtxMatrixLine,     // a matrix line without three numbers (badLine says which)
 };
 
 struct ConversionResult {
@@ -70,7 +70,9 @@ struct ConversionResult {
   std::optional<BadLine> badLine;  // StoppedEarly; NothingDrawn with NoPointLine, PtxMatrixLine
   NothingReason reason = NothingReason::EmptyInput;  // NothingDrawn
   std::string file;                                  // CannotRead, CannotWrite
-  std::int64_t linesRead = 0;       // StepBeyondInput, StepBeyondPoints, PtxShortHeader
+  // StepBeyondInput, NothingInShells: the lines of the input; StepBeyondPoints: the points;
+  // PtxShortHeader: the lines of the file
+  std::int64_t linesRead = 0;
   std::int64_t expectedPoints = 0;  // FewerThanHeader, PlyNoVertexLines
   std::string detail;               // PlyBinary, PlyProperties
 

@@ -105,6 +105,61 @@ int BlankPositions(std::string_view line, int wanted, std::size_t* at) {
   return found;
 }
 
+namespace {
+
+// The six fields of a line cut at the given five blanks; B is the rest of the line.
+void fieldsAt(std::string_view line, const std::size_t at[5], ParsedPoint& out) {
+  const char* s = line.data();
+  auto field = [s](std::size_t from, std::size_t to) {
+    return std::string_view(s + from, to - from);
+  };
+  out.x = field(0, at[0]);
+  out.y = field(at[0] + 1, at[1]);
+  out.z = field(at[1] + 1, at[2]);
+  out.r = field(at[2] + 1, at[3]);
+  out.g = field(at[3] + 1, at[4]);
+  out.b = field(at[4] + 1, line.size());
+}
+
+constexpr double kExactPowersOfTen[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// The common form of a coordinate, [sign] digits [. digits] with at most 15 digits, read from p
+// on in one pass; p is left after it. The digits form a whole number below 2^53 and the scale is
+// a power of ten up to 10^15, both exact, so their quotient is the correctly rounded value, as
+// the general reader gives it, and out is its float. False for any other text, which then takes
+// the general road.
+inline bool plainFloatAt(const char*& p, const char* end, float& out) {
+  if (p == end) return false;
+  const bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  const char* const first = p;
+  std::uint64_t v = 0;
+  while (p < end && static_cast<unsigned>(*p - '0') < 10)
+    v = v * 10 + static_cast<unsigned>(*p++ - '0');
+  auto digits = static_cast<std::size_t>(p - first);
+  std::size_t fraction = 0;
+  if (p < end && *p == '.') {
+    const char* const point = ++p;
+    while (p < end && static_cast<unsigned>(*p - '0') < 10)
+      v = v * 10 + static_cast<unsigned>(*p++ - '0');
+    fraction = static_cast<std::size_t>(p - point);
+    digits += fraction;
+  }
+  if (digits == 0 || digits > 15) return false;
+  const double value = static_cast<double>(v) / kExactPowersOfTen[fraction];
+  out = static_cast<float>(negative ? -value : value);
+  return true;
+}
+
+bool plainCoordinate(std::string_view t, float& out) {
+  const char* p = t.data();
+  const char* const end = p + t.size();
+  return plainFloatAt(p, end, out) && p == end;
+}
+
+}  // namespace
+
 std::optional<bool> PrescanLineEnds(const std::string& inputPath) {
   io::InputFile in;
   if (!in.open(inputPath)) return std::nullopt;
@@ -164,7 +219,7 @@ CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath
           static_cast<double>(lines) * kAssumedLineLength / static_cast<double>(length);
       if (fraction - progress.lastDrawn > kProgressThreshold) {
         redrawProgress(progress.window, progress.ui, fraction, progress.lastDrawn,
-                       kProgressThreshold);
+                       kProgressThreshold, progress.turn);
       }
     }
   }
@@ -219,8 +274,8 @@ CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPat
       ++chunks;
       double fraction = static_cast<double>(chunks) * static_cast<double>(kChunk) / denominator;
       if (capFraction) fraction = std::min(fraction, 1.0);
-      redrawProgress(progress.window, progress.ui, fraction, progress.lastDrawn,
-                     kProgressThreshold);
+      redrawProgress(progress.window, progress.ui, fraction, progress.lastDrawn, kProgressThreshold,
+                     progress.turn);
     }
     if (got < want) break;
   }
@@ -241,21 +296,29 @@ bool ParsePointStrict(std::string_view line, int fieldCount, ParsedPoint& out) {
   const int cuts = fieldCount == 3 ? 3 : 5;
   std::size_t at[5];
   if (BlankPositions(line, cuts, at) < cuts) return false;
-  const char* s = line.data();
-  auto field = [s](std::size_t from, std::size_t to) {
-    return std::string_view(s + from, to - from);
-  };
-  out.x = field(0, at[0]);
-  out.y = field(at[0] + 1, at[1]);
-  out.z = field(at[1] + 1, at[2]);
-  if (fieldCount == 3) return true;
-  out.r = field(at[2] + 1, at[3]);
-  out.g = field(at[3] + 1, at[4]);
-  out.b = field(at[4] + 1, line.size());
+  if (fieldCount == 3) {
+    out.x = line.substr(0, at[0]);
+    out.y = line.substr(at[0] + 1, at[1] - at[0] - 1);
+    out.z = line.substr(at[1] + 1, at[2] - at[1] - 1);
+    return true;
+  }
+  fieldsAt(line, at, out);
   return true;
 }
 
 bool ParsePointLenient(std::string_view line, ParsedPoint& out) {
+  // A line with single blanks between its first six fields (the usual case) leaves no blank to
+  // drop: it is cut as the strict parser cuts it, less one trailing blank of B.
+  std::size_t at[5];
+  if (BlankPositions(line, 5, at) == 5) {
+    bool single = true;
+    for (std::size_t b : at) single = single && (b + 1 == line.size() || line[b + 1] != ' ');
+    if (single) {
+      fieldsAt(line, at, out);
+      if (!out.b.empty() && out.b.back() == ' ') out.b.remove_suffix(1);
+      return true;
+    }
+  }
   std::string_view rest = line;
   out = ParsedPoint{};
   if (!cut(rest, out.x)) return false;
@@ -301,6 +364,47 @@ bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::
   if (!ScaleCoordinateText(text, drawUnit, out, result)) return false;
   if (result.data() != out.data()) out.assign(result);
   return true;
+}
+
+bool CoordinateFloat(std::string_view text, float& value) {
+  // Returned through a reference: an optional float, built in memory and read back whole, stalls
+  // the store forwarding on every call, and this runs three times per line.
+  if (plainCoordinate(text, value)) return true;
+  const auto number = text::parseNumber(text);
+  if (!number) return false;
+  value = static_cast<float>(*number);
+  return std::isfinite(value);
+}
+
+bool ReadCoordinates(std::string_view line, std::array<float, 3>& xyz, LineProblem& problem) {
+  // One pass over the usual form, three plain decimals each ended by a blank; any other form
+  // (an exponent, blanks around a number, a field that is no number) takes the general road
+  // below, which gives the same values for the usual form.
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  int i = 0;
+  for (; i < 3 && plainFloatAt(p, end, xyz[i]) && p < end && *p == ' '; ++i) ++p;
+  if (i == 3) return true;
+
+  std::size_t at[3];
+  if (BlankPositions(line, 3, at) < 3) {
+    problem = LineProblem::TooFewFields;
+    return false;
+  }
+  std::size_t from = 0;
+  for (int f = 0; f < 3; ++f) {
+    if (!CoordinateFloat(line.substr(from, at[f] - from), xyz[f])) {
+      problem = LineProblem::NotANumber;
+      return false;
+    }
+    from = at[f] + 1;
+  }
+  return true;
+}
+
+bool CoordinateScales(std::string_view text, float value, std::string_view drawUnit) {
+  if (drawUnit != "mm") return coordinateCharacters(text);
+  return std::isfinite(static_cast<float>(static_cast<double>(value) * 1000.0));
 }
 
 }  // namespace harlowe

@@ -3,11 +3,14 @@
 // with CR LF, chunk copy for LF files), the point-line parsers and the unit scaling of the
 // coordinate texts. Coordinates travel as text from the input to the script; only the
 // millimetre scaling changes a value.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "import/conversion_result.h"
+#include "import/progress.h"
 #include "platform/ui.h"
 
 namespace harlowe {
@@ -19,12 +22,13 @@ std::string NormalisedCopyPath(const std::string& inputPath);
 // copy; an empty input too); nullopt when the input cannot be read.
 std::optional<bool> PrescanLineEnds(const std::string& inputPath);
 
-// Where a copy reports its progress: the redraw step with threshold 0.05 and the pump turn
-// before the drawing. lastDrawn is the caller's last drawn fraction.
+// Where a copy reports its progress: the redraw step with threshold 0.05 and, unless the caller
+// says otherwise, the pump turn before the drawing. lastDrawn is the caller's last drawn fraction.
 struct CopyProgress {
   platform::ProgressWindow& window;
   platform::Ui& ui;
   double& lastDrawn;
+  PumpTurn turn = PumpTurn::BeforeDrawing;
 };
 
 enum class CopyStatus {
@@ -33,9 +37,8 @@ enum class CopyStatus {
   OutputFailed,  // the copy could not be created or written
 };
 
-// Line limits of the line copy, per converter.
+// The line limit of the line copy: far beyond any file (10,100,000,000 lines).
 inline constexpr std::int64_t kSubSampleMaxLines = 10'100'000'000;
-inline constexpr std::int64_t kQuickIntervalMaxLines = 100'000'000;
 
 // Line copy: every line (ended by CR LF or a lone CR) with each TAB turned into one blank,
 // written with CR LF; stops after maxLines lines.
@@ -80,5 +83,16 @@ bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::
 // The same without a copy outside "mm": result is the text itself, or the scaled text in scratch.
 bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::string& scratch,
                          std::string_view& result);
+
+// A coordinate text as the thinnings measure it: one decimal number (blanks around it allowed)
+// taken to the nearest 32-bit float; false for any other text and for a value beyond the
+// float range.
+bool CoordinateFloat(std::string_view text, float& value);
+// The first three blank-terminated fields of a line (X, Y and Z, cut as ParsePointStrict cuts
+// them) as CoordinateFloat reads them; the rest of the line is not examined. False, with the
+// problem, when the line has no three such fields or one is no number.
+bool ReadCoordinates(std::string_view line, std::array<float, 3>& xyz, LineProblem& problem);
+// True when ScaleCoordinateText takes the text, whose CoordinateFloat is value, in this unit.
+bool CoordinateScales(std::string_view text, float value, std::string_view drawUnit);
 
 }  // namespace harlowe

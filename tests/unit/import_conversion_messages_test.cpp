@@ -51,6 +51,8 @@ TEST(ConversionMessage, NothingToDrawSaysWhyAndSendsNothing) {
     r.expectedPoints = count;
     return r;
   };
+  ConversionResult shells = ConversionResult::nothing(NothingReason::NothingInShells);
+  shells.linesRead = 7;
   struct Case {
     ConversionResult result;
     std::string expected;  // a part of the text
@@ -72,6 +74,7 @@ TEST(ConversionMessage, NothingToDrawSaysWhyAndSendsNothing) {
        "テキストではないデータ"},
       {ConversionResult::nothing(NothingReason::StepBelowOne), "間引き値が１より小さいため"},
       {beyond, "間引き値がファイルの行数（10 行）より大きいため"},
+      {shells, "ファイルの 7 行には、この条件に合う点がありません。"},
       {ConversionResult::nothing(NothingReason::CannotRead, "C:\\d\\a.txt"),
        "変換できませんでした。CADへは何も送りません。\n\nファイル : C:\\データ\\scan.txt\n"
        "ファイルを読み込めません。\nC:\\d\\a.txt"},

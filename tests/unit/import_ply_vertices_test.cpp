@@ -248,7 +248,7 @@ TEST_F(PlyVerticesTest, ProgressStagesInOrder) {
 // texts of its line and its packed colour.
 TEST_F(PlyVerticesTest, RealExportDrawsEveryVertex) {
   const std::string sample =
-      test::readFileBytes(fs::path(HARLOWE_DATA_DIR) / "table_mug_stereo_cc_ascii.ply");
+      test::readFileBytes(fs::path(HARLOWE_SOURCE_DIR) / "data" / "table_mug_stereo_cc_ascii.ply");
   ASSERT_FALSE(sample.empty());
   input(sample);
   const ConversionResult r = convert();

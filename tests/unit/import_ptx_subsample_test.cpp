@@ -363,7 +363,7 @@ TEST_F(PtxSubSampleTest, HeaderOnlyWritesNoFunction) {
 // The sample scan drawn point for point as CloudCompare read it: the same points in the same
 // order, within the precision of 7 significant digits of 32-bit arithmetic, and the same colours.
 TEST_F(PtxSubSampleTest, SampleScanMatchesCloudComparesReading) {
-  const fs::path dir(HARLOWE_DATA_DIR);
+  const fs::path dir = fs::path(HARLOWE_SOURCE_DIR) / "data";
   input(test::readFileBytes(dir / "table_mug_stereo_rz30_crlf.ptx"));
   const ConversionResult r = convert();
   EXPECT_EQ(r.end, End::Finished);

@@ -10,6 +10,12 @@
 #include <map>
 
 #include "import/choose_input.h"
+#include "import/converters/converter_set.h"
+#include "import/converters/ply_vertices.h"
+#include "import/converters/ptx_subsample.h"
+#include "import/converters/txt_full_interval.h"
+#include "import/converters/txt_quick_interval.h"
+#include "import/converters/txt_subsample.h"
 #include "tests/support/cp932_codepage.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/test_files.h"
@@ -309,6 +315,19 @@ TEST(ChooseConverter, FollowsKindIntervalAndQuickSetting) {
   EXPECT_EQ(ChooseConverter(s), ConverterId::PlyVertices);
   s.InputKind = 1;
   EXPECT_EQ(ChooseConverter(s), ConverterId::PtxSubSample);
+}
+
+// Every choice of the table has its converter: no choice ends without converting.
+TEST(ChooseConverter, EveryChoiceHasItsConverter) {
+  const std::pair<ConverterId, ConverterFunction> choices[] = {
+      {ConverterId::PtxSubSample, ConvertPtxSubSample},
+      {ConverterId::PlyVertices, ConvertPlyVertices},
+      {ConverterId::TxtSubSample, ConvertTxtSubSample},
+      {ConverterId::TxtQuickInterval, ConvertTxtQuickInterval},
+      {ConverterId::TxtFullInterval, ConvertTxtFullInterval},
+  };
+  for (const auto& [id, convert] : choices)
+    EXPECT_EQ(FindConverter(id), convert) << static_cast<int>(id);
 }
 
 TEST_F(RunImportTest, DelayValueRules) {

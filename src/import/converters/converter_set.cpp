@@ -2,22 +2,38 @@
 
 #include "import/converters/ply_vertices.h"
 #include "import/converters/ptx_subsample.h"
+#include "import/converters/txt_full_interval.h"
+#include "import/converters/txt_quick_interval.h"
 #include "import/converters/txt_subsample.h"
 
 namespace harlowe {
 
+namespace {
+
+struct Entry {
+  ConverterId id;
+  ConverterFunction convert;
+};
+
+// Every converter, one for each choice of the start procedure's table.
+constexpr Entry kConverters[] = {
+    {ConverterId::TxtSubSample, ConvertTxtSubSample},
+    {ConverterId::TxtQuickInterval, ConvertTxtQuickInterval},
+    {ConverterId::TxtFullInterval, ConvertTxtFullInterval},
+    {ConverterId::PlyVertices, ConvertPlyVertices},
+    {ConverterId::PtxSubSample, ConvertPtxSubSample},
+};
+
+}  // namespace
+
+ConverterFunction FindConverter(ConverterId id) {
+  for (const Entry& e : kConverters)
+    if (e.id == id) return e.convert;
+  return nullptr;
+}
+
 ConversionResult ConverterSet::run(ConverterId id, RunSettings& s) {
-  switch (id) {
-    case ConverterId::TxtSubSample:
-      return ConvertTxtSubSample(s, p_);
-    case ConverterId::PlyVertices:
-      return ConvertPlyVertices(s, p_);
-    case ConverterId::PtxSubSample:
-      return ConvertPtxSubSample(s, p_);
-    default:
-      // Not part of this build: nothing can be drawn.
-      return ConversionResult::nothing(NothingReason::ConverterUnavailable);
-  }
+  return FindConverter(id)(s, p_);
 }
 
 }  // namespace harlowe

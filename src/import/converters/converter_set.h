@@ -4,6 +4,11 @@
 
 namespace harlowe {
 
+using ConverterFunction = ConversionResult (*)(RunSettings& s, Platform& p);
+
+// The converter for a choice (every ConverterId has one).
+ConverterFunction FindConverter(ConverterId id);
+
 class ConverterSet final : public Converters {
  public:
   explicit ConverterSet(Platform& p) : p_(p) {}

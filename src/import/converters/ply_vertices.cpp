@@ -7,18 +7,14 @@
 #include "common/line_reader.h"
 #include "import/conversion_log.h"
 #include "import/converters/converter_steps.h"
+#include "import/converters/kept_lines_drawing.h"
 #include "import/ply_header.h"
-#include "import/point_helpers.h"
-#include "import/point_script.h"
-#include "import/progress.h"
 #include "import/split_scripts.h"
 #include "import/text_input.h"
 
 namespace harlowe {
 
 namespace {
-
-constexpr double kProgressThreshold = 0.05;
 
 // What the header scan and the vertex pass found.
 struct VertexPass {
@@ -89,55 +85,6 @@ VertexPass WriteVertexList(const std::string& copy, const std::string& list) {
   return v;
 }
 
-// Draws every line of the vertex list.
-class VertexSource : public PointSource {
- public:
-  VertexSource(io::LineReader& reader, const RunSettings& s, Platform& p, double length,
-               std::int64_t headerLines)
-      : reader_(reader), s_(s), p_(p), length_(length), headerLines_(headerLines) {}
-
-  bool atEnd() override { return reader_.atEnd(); }
-
-  PointStatus next(PointTexts& point) override {
-    const double fraction = length_ > 0 ? static_cast<double>(consumed_) / length_ : 0.0;
-    // The redraw step makes the same test; making it here saves a call for nearly every point.
-    if (fraction - lastDrawn_ > kProgressThreshold)
-      redrawProgress(p_.progress, p_.ui, fraction, lastDrawn_, kProgressThreshold);
-    std::string_view line;
-    const io::ReadResult r = reader_.next(line);
-    if (r == io::ReadResult::EndOfData) return PointStatus::EndOfData;
-    ++vertices_;
-    if (r == io::ReadResult::Failed) return stop({}, LineProblem::Unreadable);
-    consumed_ += static_cast<std::int64_t>(line.size()) + 2;
-    ParsedPoint parsed;
-    if (!ParsePointLenient(line, parsed)) return stop(line, LineProblem::TooFewFields);
-    if (const auto problem = ScaleAndPack(parsed, s_.DrawUnit, scratch_, point))
-      return stop(line, *problem);
-    return PointStatus::Ok;
-  }
-
-  // The vertex line at which the points stopped, if they did: list line k is line
-  // headerLines + k of the input.
-  const std::optional<BadLine>& stoppedAt() const { return stoppedAt_; }
-
- private:
-  PointStatus stop(std::string_view line, LineProblem problem) {
-    stoppedAt_ = MakeBadLine(headerLines_ + vertices_, line, problem);
-    return PointStatus::Failed;
-  }
-
-  io::LineReader& reader_;
-  const RunSettings& s_;
-  Platform& p_;
-  double length_;
-  std::int64_t headerLines_;
-  double lastDrawn_ = 0;
-  std::int64_t vertices_ = 0;  // lines read from the list
-  std::int64_t consumed_ = 0;  // their lengths plus 2 each
-  std::optional<BadLine> stoppedAt_;
-  PointScratch scratch_;
-};
-
 }  // namespace
 
 ConversionResult ConvertPlyVertices(RunSettings& s, Platform& p) {
@@ -173,36 +120,31 @@ ConversionResult ConvertPlyVertices(RunSettings& s, Platform& p) {
   p.progress.unload();
 
   ShowStage(p, "ファイルデータを処理しています。－２");
-  PointScriptWriter writer(p.codePage, kTextLayout);
-  if (!writer.open(s.AppDir)) return abandon(NothingReason::CannotWrite, writer.path());
-  writer.writeHead(s.TargetLayer);
-  p.progress.setStage("ファイルデータを処理しています。");
-  p.progress.repaint();
-
+  // The tail of the script names the vertex list.
   s.InputPath = list;
-  const std::int64_t length = io::fileLength(list);
-  io::LineReader reader;
-  if (length < 0 || !reader.open(list)) {
-    writer.close();
-    return abandon(NothingReason::CannotRead, list);
-  }
-  VertexSource source(reader, s, p, static_cast<double>(length), pass.header.lines);
-  if (!DrawScript(writer, source, reader, s, p))
-    return abandon(NothingReason::CannotWrite, writer.path());
+  const KeptLinesDrawing drawing =
+      DrawKeptLines(s, p, list, /*skipFirstLine=*/false, "ファイルデータを処理しています。");
+  if (drawing.failed) return abandon(*drawing.failed, drawing.failedFile);
 
   io::removeFile(list);
   io::removeFile(copy);
   p.progress.unload();
   const SplitResult split = SplitLoaderScripts(s, p);
-  AppendLogLines(logPath, LogEndLines(LogVariant::PlyVertices, {0, writer.pointsWritten()}),
-                 p.system, p.codePage);
+  AppendLogLines(logPath, LogEndLines(LogVariant::PlyVertices, {0, drawing.points}), p.system,
+                 p.codePage);
   if (!split.ok) return ConversionResult::nothing(NothingReason::CannotWrite, split.failedFile);
 
-  // A line that cannot be drawn lies before the end of the list, so it comes first.
-  std::optional<BadLine> stoppedAt = source.stoppedAt() ? source.stoppedAt() : pass.badLine;
+  // A line that cannot be drawn lies before the end of the list, so it comes first. Line k of
+  // the list is line headerLines + k of the input.
+  std::optional<BadLine> stoppedAt = drawing.stoppedAt;
+  if (stoppedAt) {
+    stoppedAt->number += pass.header.lines;
+  } else {
+    stoppedAt = pass.badLine;
+  }
   if (!stoppedAt && pass.found < pass.expected)
-    return ConversionResult::fewerThanHeader(writer.pointsWritten(), pass.expected);
-  return ResultOfBody(writer.pointsWritten(), std::move(stoppedAt));
+    return ConversionResult::fewerThanHeader(drawing.points, pass.expected);
+  return ResultOfBody(drawing.points, std::move(stoppedAt));
 }
 
 }  // namespace harlowe
