@@ -2,6 +2,14 @@
 
 namespace harlowe::text {
 
+bool cutAtBlank(std::string_view& rest, std::string_view& field) {
+  const auto blank = rest.find(' ');
+  if (blank == std::string_view::npos) return false;
+  field = rest.substr(0, blank);
+  rest.remove_prefix(blank + 1);
+  return true;
+}
+
 std::string replaceAll(std::string_view s, std::string_view from, std::string_view to) {
   std::string out;
   out.reserve(s.size());

@@ -14,6 +14,7 @@
 #include "common/file_io.h"
 #include "common/line_reader.h"
 #include "common/number_text.h"
+#include "common/text_util.h"
 #include "import/progress.h"
 
 namespace harlowe {
@@ -28,14 +29,6 @@ constexpr std::size_t kChunksPerBlock = 128;
 constexpr std::int64_t kMaxChunks = 100'000'000;
 constexpr double kAssumedLineLength = 35.0;
 constexpr std::size_t kCopyBlock = 1 << 20;
-
-bool cut(std::string_view& rest, std::string_view& field) {
-  const auto blank = rest.find(' ');
-  if (blank == std::string_view::npos) return false;
-  field = rest.substr(0, blank);
-  rest.remove_prefix(blank + 1);
-  return true;
-}
 
 void dropBlanks(std::string_view& rest, std::size_t most) {
   std::size_t i = 0;
@@ -285,6 +278,18 @@ CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPat
   return readFailed ? CopyStatus::InputFailed : CopyStatus::Done;
 }
 
+CopyStatus NormaliseTextInput(const std::string& inputPath, const std::string& copyPath,
+                              CopyProgress progress, bool capChunkFraction,
+                              bool windowForChunkCopyOnly) {
+  const std::optional<bool> crlf = PrescanLineEnds(inputPath);
+  if (!crlf) return CopyStatus::InputFailed;
+  if (*crlf) return CopyByLines(inputPath, copyPath, progress);
+  if (windowForChunkCopyOnly) progress.window.show();
+  const CopyStatus copied = CopyByChunks(inputPath, copyPath, progress, capChunkFraction);
+  if (windowForChunkCopyOnly) progress.window.unload();
+  return copied;
+}
+
 std::string ParsedPoint::colourText() const {
   std::string t;
   t.append(r).append(" ").append(g).append(" ").append(b);
@@ -321,16 +326,16 @@ bool ParsePointLenient(std::string_view line, ParsedPoint& out) {
   }
   std::string_view rest = line;
   out = ParsedPoint{};
-  if (!cut(rest, out.x)) return false;
+  if (!text::cutAtBlank(rest, out.x)) return false;
   dropBlanks(rest, 3);
-  if (!cut(rest, out.y)) return false;
+  if (!text::cutAtBlank(rest, out.y)) return false;
   dropBlanks(rest, 3);
-  if (!cut(rest, out.z)) return false;
+  if (!text::cutAtBlank(rest, out.z)) return false;
   dropBlanks(rest, 3);
   dropBlanks(rest, 5);
-  if (!cut(rest, out.r)) return false;
+  if (!text::cutAtBlank(rest, out.r)) return false;
   dropBlanks(rest, 5);
-  if (!cut(rest, out.g)) return false;
+  if (!text::cutAtBlank(rest, out.g)) return false;
   dropBlanks(rest, 5);
   if (!rest.empty() && rest.back() == ' ') rest.remove_suffix(1);
   out.b = rest;

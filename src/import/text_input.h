@@ -47,6 +47,15 @@ inline constexpr std::int64_t kSubSampleMaxLines = 10'100'000'000;
 CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath,
                        CopyProgress progress, std::int64_t maxLines = kSubSampleMaxLines);
 
+// The whole normalisation of a CloudCompare text: the pre-scan picks the line copy (a CR LF in
+// the first 10,000 bytes) or the chunk copy (its fraction capped at 1 when capChunkFraction is
+// set). With windowForChunkCopyOnly the progress window is shown for the chunk copy and unloaded
+// after it, while the line copy's first redraw loads it hidden. InputFailed also when the
+// pre-scan cannot read the input.
+CopyStatus NormaliseTextInput(const std::string& inputPath, const std::string& copyPath,
+                              CopyProgress progress, bool capChunkFraction,
+                              bool windowForChunkCopyOnly = false);
+
 // Chunk copy: the input in chunks of 10,000 bytes with every LF turned into CR LF (a CR LF
 // becomes CR CR LF, unless keepCrLf), written back to back, the last chunk only as far as it
 // was read. Progress after each chunk: chunks × 10,000 / input length, capped at 1 when

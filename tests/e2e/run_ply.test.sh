@@ -4,19 +4,11 @@
 # file order, at the coordinates of CloudCompare's text export of the same scan and with its
 # colours; no unit is chosen on this road, so the coordinates stay as they are and useri1 is
 # 1000. Nothing but the log may be left beside the input.
-set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-: "${HARLOWE_SOURCE_DIR:=$(cd "$here/../.." && pwd)}"
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+source "$(dirname "$0")/lib/run-scenario.sh"
 
-src="$HARLOWE_SOURCE_DIR/data/table_mug_stereo_cc_ascii.ply"
-reference="$HARLOWE_SOURCE_DIR/data/table_mug_stereo_cc_space_lf.txt"
-[[ -f "$src" && -f "$reference" ]] || fail "sample clouds missing in $HARLOWE_SOURCE_DIR/data"
-out=$(mktemp -d "${TMPDIR:-/tmp}/harlowe-run-ply.XXXXXX")
-trap 'rm -rf "$out"' EXIT
+src=$(sample table_mug_stereo_cc_ascii.ply) || exit 1
+reference=$(sample table_mug_stereo_cc_space_lf.txt) || exit 1
+out=$work
 layer="点群 PLY"
 
 "$here/harlowe-run.sh" --input "$src" --filter ply --out "$out" --layer "$layer" --timeout 300 ||

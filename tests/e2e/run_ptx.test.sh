@@ -3,19 +3,10 @@
 # point in millimetres. The stand-in CAD must hold the points as CloudCompare read the scan (its
 # missing points left out, moved by its matrix), in order, within 32-bit precision, with their
 # colours; the log keeps its head only and nothing else is left beside the input.
-set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-: "${HARLOWE_SOURCE_DIR:=$(cd "$here/../.." && pwd)}"
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+source "$(dirname "$0")/lib/run-scenario.sh"
 
-src="$HARLOWE_SOURCE_DIR/data/table_mug_stereo_rz30_crlf.ptx"
-reference="$HARLOWE_SOURCE_DIR/data/table_mug_stereo_rz30_ptx_cc_readback_space_lf.txt"
-[[ -f "$src" && -f "$reference" ]] || fail "sample scan missing in $HARLOWE_SOURCE_DIR/data"
-work=$(mktemp -d "${TMPDIR:-/tmp}/harlowe-run-ptx.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+src=$(sample table_mug_stereo_rz30_crlf.ptx) || exit 1
+reference=$(sample table_mug_stereo_rz30_ptx_cc_readback_space_lf.txt) || exit 1
 
 # run STEP UNIT SCALE: one run, checked against every STEP-th reference point times SCALE.
 run() {

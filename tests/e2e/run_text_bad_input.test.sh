@@ -2,21 +2,11 @@
 # Inputs that cannot be drawn whole, through the unattended run: a bad line far into a real export
 # draws every point before it after a warning that names the line; an empty file is refused with
 # an error and nothing reaches the CAD; a CR LF export separated by blanks draws like its LF twin.
-set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-: "${HARLOWE_SOURCE_DIR:=$(cd "$here/../.." && pwd)}"
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+source "$(dirname "$0")/lib/run-scenario.sh"
 
-src="$HARLOWE_SOURCE_DIR/data/table_mug_stereo_cc_space_lf.txt"
-[[ -f "$src" ]] || fail "sample cloud missing: $src"
-work=$(mktemp -d "${TMPDIR:-/tmp}/harlowe-bad-input.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+src=$(sample table_mug_stereo_cc_space_lf.txt) || exit 1
 
 exit_code() { sed -n 's/^exit\t//p' "$1/run.txt"; }
-drawn() { echo $(($(wc -l <"$1/cad/entities.tsv") - 1)); }
 
 # 1. Line 5,001 of 10,001 has the colour "abc": 5,000 points are drawn after a warning.
 awk 'NR == 5001 { $4 = "abc" } NR <= 10001 { print }' "$src" >"$work/bad_colour.txt"

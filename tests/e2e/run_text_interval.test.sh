@@ -3,18 +3,9 @@
 # at 100 mm. The stand-in CAD must hold exactly the points that an independent transcription of
 # each thinning keeps (tests/e2e/lib/interval_expected.py), in file order, with their coordinates
 # and true colours; the log names the run; no work file is left beside the input.
-set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-: "${HARLOWE_SOURCE_DIR:=$(cd "$here/../.." && pwd)}"
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+source "$(dirname "$0")/lib/run-scenario.sh"
 
-src="$HARLOWE_SOURCE_DIR/data/table_mug_stereo_cc_space_lf.txt"
-[[ -f "$src" ]] || fail "sample cloud missing: $src"
-work=$(mktemp -d "${TMPDIR:-/tmp}/harlowe-interval.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+src=$(sample table_mug_stereo_cc_space_lf.txt) || exit 1
 total=$(wc -l <"$src")
 
 for run in "full 10" "full 100" "quick 10" "quick 100"; do

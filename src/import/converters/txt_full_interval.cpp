@@ -113,12 +113,10 @@ ConversionResult ConvertTxtFullInterval(RunSettings& s, Platform& p) {
 
   // Pass 1: the normalised copy, as the other text converters make it.
   ShowStage(p, "ファイルデータを処理しています。－１");
-  const std::optional<bool> crlf = PrescanLineEnds(input);
-  if (!crlf) return abandon(NothingReason::CannotRead, input);
   double lastDrawn = 0;
-  const CopyProgress progress{p.progress, p.ui, lastDrawn, PumpTurn::AfterRepaint};
-  const CopyStatus copied = *crlf ? CopyByLines(input, copy, progress)
-                                  : CopyByChunks(input, copy, progress, /*capFraction=*/true);
+  const CopyStatus copied =
+      NormaliseTextInput(input, copy, {p.progress, p.ui, lastDrawn, PumpTurn::AfterRepaint},
+                         /*capChunkFraction=*/true);
   if (copied == CopyStatus::InputFailed) return abandon(NothingReason::CannotRead, input);
   if (copied == CopyStatus::OutputFailed) return abandon(NothingReason::CannotWrite, copy);
   p.progress.unload();

@@ -170,18 +170,10 @@ ConversionResult ConvertTxtQuickInterval(RunSettings& s, Platform& p) {
   };
 
   // Normalisation. The line copy shows no window: its first redraw loads it hidden.
-  const std::optional<bool> crlf = PrescanLineEnds(input);
-  if (!crlf) return abandon(NothingReason::CannotRead, input);
   double lastDrawn = 0;
-  const CopyProgress progress{p.progress, p.ui, lastDrawn};
-  CopyStatus copied;
-  if (*crlf) {
-    copied = CopyByLines(input, copy, progress);
-  } else {
-    p.progress.show();
-    copied = CopyByChunks(input, copy, progress, false);
-    p.progress.unload();
-  }
+  const CopyStatus copied =
+      NormaliseTextInput(input, copy, {p.progress, p.ui, lastDrawn}, /*capChunkFraction=*/false,
+                         /*windowForChunkCopyOnly=*/true);
   if (copied == CopyStatus::InputFailed) return abandon(NothingReason::CannotRead, input);
   if (copied == CopyStatus::OutputFailed) return abandon(NothingReason::CannotWrite, copy);
 

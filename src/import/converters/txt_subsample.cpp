@@ -91,12 +91,9 @@ ConversionResult ConvertTxtSubSample(RunSettings& s, Platform& p) {
     return NothingSent(p, reason, file);
   };
 
-  const std::optional<bool> crlf = PrescanLineEnds(input);
-  if (!crlf) return abandon(NothingReason::CannotRead, input);
   double lastDrawn = 0;
-  const CopyProgress progress{p.progress, p.ui, lastDrawn};
-  const CopyStatus copied = *crlf ? CopyByLines(input, copy, progress, kSubSampleMaxLines)
-                                  : CopyByChunks(input, copy, progress, false);
+  const CopyStatus copied =
+      NormaliseTextInput(input, copy, {p.progress, p.ui, lastDrawn}, /*capChunkFraction=*/false);
   if (copied == CopyStatus::InputFailed) return abandon(NothingReason::CannotRead, input);
   if (copied == CopyStatus::OutputFailed) return abandon(NothingReason::CannotWrite, copy);
 
