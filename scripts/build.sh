@@ -4,7 +4,7 @@
 # native unit tests under AddressSanitizer and UndefinedBehaviorSanitizer).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-jobs=$(nproc 2>/dev/null || echo 4)
+jobs=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc 2>/dev/null || echo 4)}
 cmake -S "$root" -B "$root/build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" >/dev/null
 cmake --build "$root/build/win" -j "$jobs"
 cmake -S "$root" -B "$root/build/native" -DHARLOWE_WIN_BUILD_DIR="$root/build/win" >/dev/null

@@ -100,14 +100,8 @@ void CommandDelivery::deliver(WindowHandle target, WindowHandle commandWnd,
     ui_.pumpEvents();
     wait(7);
     // The confinement outlives this program, so its release is retried like the other calls.
-    retry([&] { return desktop_.ClipCursor(haveSavedClip_ ? &savedClipRect_ : nullptr); }, false);
-    retry(
-        [&] {
-          return desktop_.SetWindowPos(
-              target, platform::kHwndNoTopmost, 0, 0, 0, 0,
-              platform::kSwpNoSize | platform::kSwpNoMove | platform::kSwpShowWindow);
-        },
-        true);
+    releaseCursor();
+    dropTopmost(target);
   } catch (const Stopped& stopped) {
     restoreCursorAndTopmost(target);
     tell(stopped.reason == Stop::Clipboard ? kClipboardBusy : kNoResponse, command);
@@ -229,19 +223,27 @@ void CommandDelivery::retry(Call call, bool withPump) {
   }
 }
 
+void CommandDelivery::releaseCursor() {
+  retry([&] { return desktop_.ClipCursor(haveSavedClip_ ? &savedClipRect_ : nullptr); }, false);
+}
+
+void CommandDelivery::dropTopmost(WindowHandle target) {
+  retry(
+      [&] {
+        return desktop_.SetWindowPos(
+            target, platform::kHwndNoTopmost, 0, 0, 0, 0,
+            platform::kSwpNoSize | platform::kSwpNoMove | platform::kSwpShowWindow);
+      },
+      true);
+}
+
 void CommandDelivery::restoreCursorAndTopmost(WindowHandle target) {
   try {
-    retry([&] { return desktop_.ClipCursor(haveSavedClip_ ? &savedClipRect_ : nullptr); }, false);
+    releaseCursor();
   } catch (const Stopped&) {
   }
   try {
-    retry(
-        [&] {
-          return desktop_.SetWindowPos(
-              target, platform::kHwndNoTopmost, 0, 0, 0, 0,
-              platform::kSwpNoSize | platform::kSwpNoMove | platform::kSwpShowWindow);
-        },
-        true);
+    dropTopmost(target);
   } catch (const Stopped&) {
   }
 }

@@ -57,6 +57,10 @@ class CommandDelivery final : public harlowe::CadLink {
   void wait(int factor);
   template <typename Call>
   void retry(Call call, bool withPump);
+  // The confinement released (to what it was before) and the CAD's topmost state removed, each
+  // retried until it succeeds; the restore after a stop does both and swallows their stops.
+  void releaseCursor();
+  void dropTopmost(platform::WindowHandle target);
   void restoreCursorAndTopmost(platform::WindowHandle target);
   void tell(const std::string& what, const std::string& command);
 

@@ -56,6 +56,12 @@ bool removeFile(const std::string& utf8Path) {
   return std::filesystem::symlink_status(p, ec).type() == std::filesystem::file_type::not_found;
 }
 
+bool renameFile(const std::string& utf8From, const std::string& utf8To) {
+  std::error_code ec;
+  std::filesystem::rename(toFsPath(utf8From), toFsPath(utf8To), ec);
+  return !ec;
+}
+
 // ---- OutputFile
 
 OutputFile::~OutputFile() { close(); }

@@ -16,6 +16,8 @@ std::filesystem::path toFsPath(const std::string& utf8Path);
 std::int64_t fileLength(const std::string& utf8Path);
 bool fileExists(const std::string& utf8Path);
 bool removeFile(const std::string& utf8Path);  // true when gone afterwards
+// Gives a file another name in the same folder, replacing a file of that name. False on failure.
+bool renameFile(const std::string& utf8From, const std::string& utf8To);
 // Removes every file of a folder whose name starts with prefix (ASCII letters compared without
 // regard to case, as Windows matches names). Returns the number removed.
 int removeMatchingPrefix(const std::string& utf8Folder, std::string_view prefix);

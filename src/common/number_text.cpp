@@ -355,27 +355,20 @@ double leadingNumber(std::string_view text) {
     ++i;
   }
   bool anyDigit = false;
-  for (;;) {
-    skip();
-    if (i < n && isDigit(text[i])) {
+  // Digits with blanks anywhere between them, as far as they go.
+  auto digits = [&] {
+    for (;;) {
+      skip();
+      if (i >= n || !isDigit(text[i])) return;
       buf.push(text[i++]);
       anyDigit = true;
-    } else {
-      break;
     }
-  }
+  };
+  digits();
   if (i < n && text[i] == '.') {
     buf.push('.');
     ++i;
-    for (;;) {
-      skip();
-      if (i < n && isDigit(text[i])) {
-        buf.push(text[i++]);
-        anyDigit = true;
-      } else {
-        break;
-      }
-    }
+    digits();
   }
   if (!anyDigit) return 0;
 

@@ -1,7 +1,7 @@
 #pragma once
 // Form2, the progress window: a stage text, a navy bar and a percentage text. The converters
 // drive it through platform::ProgressWindow; this is its layout and its load step.
-#include "dialogs/form_host.h"
+#include "dialogs/form_host_interface.h"
 
 namespace harlowe::dialogs {
 

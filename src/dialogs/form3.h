@@ -2,7 +2,7 @@
 // Form3 "SubSample Setup": how the points are thinned (every n-th point, or an equal interval in
 // millimetres, quick or full) and in which unit the CAD draws them. Results go to the run
 // settings: SubSampleStep, ThinningInterval, QuickInterval, DrawUnit, DialogCancel.
-#include "dialogs/form_host.h"
+#include "dialogs/form_host_interface.h"
 #include "import/run_settings.h"
 
 namespace harlowe::dialogs {

@@ -4,7 +4,7 @@
 // ZoomExtentsAtEnd.
 #include <string>
 
-#include "dialogs/form_host.h"
+#include "dialogs/form_host_interface.h"
 #include "import/run_settings.h"
 #include "platform/codepage.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The export guidance windows: Form9 tells how to export a CloudCompare text file, Form9_ori how
 // to export a PLY file. Neither stores anything; Form9_ori's Cancel ends the program at once.
-#include "dialogs/form_host.h"
+#include "dialogs/form_host_interface.h"
 #include "platform/system.h"
 
 namespace harlowe::dialogs {

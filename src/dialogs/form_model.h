@@ -2,7 +2,7 @@
 // A form as data, the way a form designer file describes it: the window (caption, client size in
 // twips, border, placement) and a table of controls with their kind, name, position, size, design
 // text and font. Hosts (the Win32 one and the test fake) build the window from this table; the
-// behaviour of a form lives in a separate class (form_host.h).
+// behaviour of a form lives in a separate class (form_host_interface.h).
 #include <cmath>
 #include <span>
 #include <string_view>

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <iterator>
 
+#include "common/text_util.h"
+
 namespace harlowe::dialogs {
 
 namespace {
@@ -70,20 +72,6 @@ char32_t narrowPunctuation(char32_t c) {
   }
 }
 
-// Decodes one UTF-8 character at s[i]; returns its length, or 0 for a malformed sequence.
-std::size_t decode(std::string_view s, std::size_t i, char32_t& c) {
-  auto b = static_cast<unsigned char>(s[i]);
-  std::size_t n = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-  if (n == 0 || i + n > s.size()) return 0;
-  c = n == 1 ? b : b & (0x7F >> n);
-  for (std::size_t k = 1; k < n; ++k) {
-    auto t = static_cast<unsigned char>(s[i + k]);
-    if ((t & 0xC0) != 0x80) return 0;
-    c = (c << 6) | (t & 0x3F);
-  }
-  return n;
-}
-
 void encode(char32_t c, std::string& out) {
   if (c < 0x80) {
     out += static_cast<char>(c);
@@ -109,7 +97,7 @@ std::string narrowText(std::string_view s) {
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size();) {
     char32_t c = 0;
-    std::size_t n = decode(s, i, c);
+    std::size_t n = text::decodeUtf8(s, i, c);
     if (n == 0) {  // not UTF-8: keep the byte
       out += s[i++];
       continue;

@@ -1,7 +1,7 @@
 #pragma once
 // The option forms of a run, shown one at a time through a form runner (the Win32 host in the
 // program, the fake host in the tests).
-#include "dialogs/form_host.h"
+#include "dialogs/form_host_interface.h"
 #include "import/services.h"
 
 namespace harlowe::dialogs {

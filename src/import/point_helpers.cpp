@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "common/number_text.h"
+#include "common/text_util.h"
 
 namespace harlowe {
 
@@ -29,15 +30,6 @@ std::optional<double> colourField(std::string_view t) {
   const auto v = text::parseNumber(t);
   if (!v) return std::nullopt;
   return std::floor(*v);
-}
-
-// Cuts the text before the first blank; false when there is no blank.
-bool cut(std::string_view& rest, std::string_view& field) {
-  const auto blank = rest.find(' ');
-  if (blank == std::string_view::npos) return false;
-  field = rest.substr(0, blank);
-  rest.remove_prefix(blank + 1);
-  return true;
 }
 
 // Plain digits (at most 9, so the sum stays far below 2^53 and the double arithmetic of the
@@ -90,7 +82,7 @@ bool PackTrueColorFields(std::string_view r, std::string_view g, std::string_vie
 
 bool PackTrueColor(std::string_view colourText, std::string& out) {
   std::string_view rest = colourText, r, g;
-  if (!cut(rest, r) || !cut(rest, g)) return false;
+  if (!text::cutAtBlank(rest, r) || !text::cutAtBlank(rest, g)) return false;
   return PackTrueColorFields(r, g, rest, out);
 }
 

@@ -149,12 +149,11 @@ BodyEnd PointScriptWriter::writeBody(PointSource& source) {
       for (int i = 1; i <= layout_.pointsPerLine; ++i) {
         const PointStatus status = source.next(point);
         if (status != PointStatus::Ok) {
+          // Whatever ended the points, those already written are drawn: the open function is
+          // closed and its whole group called.
           line(kCloseFunction);
-          if (status == PointStatus::EndOfData) {
-            groupFlush(n);
-            return BodyEnd::ReadPastEnd;
-          }
-          return BodyEnd::Failure;
+          groupFlush(n);
+          return status == PointStatus::EndOfData ? BodyEnd::ReadPastEnd : BodyEnd::Failure;
         }
         writeRecord(point);
         ++points_;

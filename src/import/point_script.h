@@ -52,7 +52,7 @@ class PointSource {
 enum class BodyEnd {
   EndBeforeFunction,  // no data at the start of a function: flush the open group
   ReadPastEnd,        // the data ended inside a batch line: close it, then flush
-  Failure,            // another failure: close the open function; its group is never called
+  Failure,            // a point could not be read: close the open function, then flush too
 };
 
 // The texts of the script that must be recognised by the splitting step.

@@ -24,6 +24,16 @@ bool redrawProgress(platform::ProgressWindow& window, platform::Ui& ui, double f
   return true;
 }
 
+bool redrawProgressSingle(platform::ProgressWindow& window, platform::Ui& ui, float fraction,
+                          float& lastDrawn) {
+  if (!(fraction - lastDrawn > 0.05f)) return false;
+  // The fraction is larger than the last one here, so the double step with no threshold draws.
+  double last = lastDrawn;
+  redrawProgress(window, ui, fraction, last, 0.0);
+  lastDrawn = fraction;
+  return true;
+}
+
 void fillProgress(platform::ProgressWindow& window) {
   window.drawBar(1.0);
   window.setPercentText("100% 終了");

@@ -18,6 +18,11 @@ std::string percentText(double fraction);
 bool redrawProgress(platform::ProgressWindow& window, platform::Ui& ui, double fraction,
                     double& lastDrawn, double threshold, PumpTurn turn = PumpTurn::BeforeDrawing);
 
+// The same step in single precision: the fraction and the last drawn fraction are 32-bit floats
+// and the threshold 0.05 is tested in float arithmetic.
+bool redrawProgressSingle(platform::ProgressWindow& window, platform::Ui& ui, float fraction,
+                          float& lastDrawn);
+
 // The full bar and "100% 終了", with no repaint forced and no pump turn.
 void fillProgress(platform::ProgressWindow& window);
 

@@ -4,6 +4,7 @@
 #include "common/line_reader.h"
 #include "common/number_text.h"
 #include "import/choose_input.h"
+#include "import/conversion_messages.h"
 
 namespace harlowe {
 namespace {
@@ -111,7 +112,12 @@ void RunImport(RunSettings& s, Platform& p, RunSteps& steps) {
     if (!newFilePass) break;
   }
 
-  if (!steps.converters.run(ChooseConverter(s), s)) platform::endProgram(p.system, 1);
+  const ConversionResult result = steps.converters.run(ChooseConverter(s), s);
+  // The user learns of every run that draws less than its input holds before anything goes to
+  // the CAD; a run that can draw nothing sends nothing.
+  if (const auto message = ConversionMessage(result, s.InputFileLabel, p.codePage))
+    p.ui.messageBox(message->text, platform::kAppTitle, message->icon);
+  if (!result.sendsToCad()) platform::endProgram(p.system, 1);
   s.CadCommand = kLoadCommand;
   steps.cadLink.sendCommandToCad(s);
   platform::endProgram(p.system, 0);

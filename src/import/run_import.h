@@ -19,8 +19,8 @@ struct RunSteps {
 };
 
 // Runs a whole import and ends the program through platform::System::endProgram; it never
-// returns normally. Exit code 0 for a normal end (also after a cancel), 1 when the conversion
-// failed and nothing was sent to the CAD.
+// returns normally. Exit code 0 for a normal end (also after a cancel, and after a warning that
+// not all points are drawn), 1 when the conversion has nothing to draw and nothing was sent.
 [[noreturn]] void RunImport(RunSettings& s, Platform& p, RunSteps& steps);
 
 // The pieces of the start, exposed for tests.

@@ -1,6 +1,7 @@
 #pragma once
 // What the start procedure needs from the operating system and from the later steps of a run.
 // The exe wires real implementations; the unit tests wire fakes.
+#include "import/conversion_result.h"
 #include "platform/codepage.h"
 #include "platform/system.h"
 #include "platform/ui.h"
@@ -40,9 +41,9 @@ enum class ConverterId {
 class Converters {
  public:
   virtual ~Converters() = default;
-  // Runs one converter to its end (script set written and split). Returns false when the
-  // conversion failed before its first point and the run must not go on to the CAD.
-  virtual bool run(ConverterId id, RunSettings& s) = 0;
+  // Runs one converter to its end (script set written and split) and says how it ended; it shows
+  // no message of its own.
+  virtual ConversionResult run(ConverterId id, RunSettings& s) = 0;
 };
 
 class CadLink {

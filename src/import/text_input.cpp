@@ -7,9 +7,14 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/file_io.h"
 #include "common/line_reader.h"
 #include "common/number_text.h"
+#include "common/text_util.h"
 #include "import/progress.h"
 
 namespace harlowe {
@@ -24,43 +29,6 @@ constexpr std::size_t kChunksPerBlock = 128;
 constexpr std::int64_t kMaxChunks = 100'000'000;
 constexpr double kAssumedLineLength = 35.0;
 constexpr std::size_t kCopyBlock = 1 << 20;
-
-bool cut(std::string_view& rest, std::string_view& field) {
-  const auto blank = rest.find(' ');
-  if (blank == std::string_view::npos) return false;
-  field = rest.substr(0, blank);
-  rest.remove_prefix(blank + 1);
-  return true;
-}
-
-// The positions of the first `wanted` blanks of a line (at most 5); returns how many it found.
-// A point line has its blanks within its first 40 or so bytes, so it is read eight bytes at a
-// time: each byte that is a blank sets the top bit of its byte in a mask (exactly, with no
-// carry between bytes), and the set bits are taken in order.
-int blankPositions(std::string_view line, int wanted, std::size_t* at) {
-  constexpr std::uint64_t kBlanks = 0x2020202020202020ull, kLow7 = 0x7F7F7F7F7F7F7F7Full;
-  const char* s = line.data();
-  const std::size_t n = line.size();
-  int found = 0;
-  std::size_t i = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    for (; i + 8 <= n && found < wanted; i += 8) {
-      std::uint64_t w;
-      std::memcpy(&w, s + i, sizeof w);
-      const std::uint64_t x = w ^ kBlanks;  // blanks are now zero bytes
-      std::uint64_t mask = ~(((x & kLow7) + kLow7) | x | kLow7);
-      while (mask != 0 && found < wanted) {
-        at[found++] = i + static_cast<std::size_t>(std::countr_zero(mask) >> 3);
-        mask &= mask - 1;
-      }
-    }
-    if (found == wanted) return found;
-  }
-  for (; i < n && found < wanted; ++i) {
-    if (s[i] == ' ') at[found++] = i;
-  }
-  return found;
-}
 
 void dropBlanks(std::string_view& rest, std::size_t most) {
   std::size_t i = 0;
@@ -83,6 +51,107 @@ bool coordinateCharacters(std::string_view t) {
 }  // namespace
 
 std::string NormalisedCopyPath(const std::string& inputPath) { return inputPath + ".dosasc"; }
+
+// A point line has its blanks within its first 40 or so bytes, so it is read a word at a time:
+// with SSE2 sixteen bytes are compared at once; otherwise eight, where each byte that is a blank
+// sets the top bit of its byte in a mask (exactly, with no carry between bytes). The set bits
+// are taken in order.
+int BlankPositions(std::string_view line, int wanted, std::size_t* at) {
+  const char* s = line.data();
+  const std::size_t n = line.size();
+  int found = 0;
+  std::size_t i = 0;
+  auto take = [&](std::uint64_t mask, std::size_t from, int shift) {
+    while (mask != 0 && found < wanted) {
+      at[found++] = from + static_cast<std::size_t>(std::countr_zero(mask) >> shift);
+      mask &= mask - 1;
+    }
+  };
+#if defined(__SSE2__)
+  const __m128i blanks = _mm_set1_epi8(' ');
+  auto blankMask = [&](std::size_t from) {
+    const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + from));
+    return static_cast<std::uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(w, blanks)));
+  };
+  for (; i + 16 <= n && found < wanted; i += 16) take(blankMask(i), i, 0);
+  if (found == wanted) return found;
+  if (n >= 16 && i < n) {
+    // The last sixteen bytes of the line, without those already looked at.
+    take(blankMask(n - 16) >> (i - (n - 16)), i, 0);
+    return found;
+  }
+#else
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr std::uint64_t kBlanks = 0x2020202020202020ull, kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    for (; i + 8 <= n && found < wanted; i += 8) {
+      std::uint64_t w;
+      std::memcpy(&w, s + i, sizeof w);
+      const std::uint64_t x = w ^ kBlanks;  // blanks are now zero bytes
+      take(~(((x & kLow7) + kLow7) | x | kLow7), i, 3);
+    }
+    if (found == wanted) return found;
+  }
+#endif
+  for (; i < n && found < wanted; ++i) {
+    if (s[i] == ' ') at[found++] = i;
+  }
+  return found;
+}
+
+namespace {
+
+// The six fields of a line cut at the given five blanks; B is the rest of the line.
+void fieldsAt(std::string_view line, const std::size_t at[5], ParsedPoint& out) {
+  const char* s = line.data();
+  auto field = [s](std::size_t from, std::size_t to) {
+    return std::string_view(s + from, to - from);
+  };
+  out.x = field(0, at[0]);
+  out.y = field(at[0] + 1, at[1]);
+  out.z = field(at[1] + 1, at[2]);
+  out.r = field(at[2] + 1, at[3]);
+  out.g = field(at[3] + 1, at[4]);
+  out.b = field(at[4] + 1, line.size());
+}
+
+constexpr double kExactPowersOfTen[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// The common form of a coordinate, [sign] digits [. digits] with at most 15 digits, read from p
+// on in one pass; p is left after it. The digits form a whole number below 2^53 and the scale is
+// a power of ten up to 10^15, both exact, so their quotient is the correctly rounded value, as
+// the general reader gives it, and out is its float. False for any other text, which then takes
+// the general road.
+inline bool plainFloatAt(const char*& p, const char* end, float& out) {
+  if (p == end) return false;
+  const bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  const char* const first = p;
+  std::uint64_t v = 0;
+  while (p < end && static_cast<unsigned>(*p - '0') < 10)
+    v = v * 10 + static_cast<unsigned>(*p++ - '0');
+  auto digits = static_cast<std::size_t>(p - first);
+  std::size_t fraction = 0;
+  if (p < end && *p == '.') {
+    const char* const point = ++p;
+    while (p < end && static_cast<unsigned>(*p - '0') < 10)
+      v = v * 10 + static_cast<unsigned>(*p++ - '0');
+    fraction = static_cast<std::size_t>(p - point);
+    digits += fraction;
+  }
+  if (digits == 0 || digits > 15) return false;
+  const double value = static_cast<double>(v) / kExactPowersOfTen[fraction];
+  out = static_cast<float>(negative ? -value : value);
+  return true;
+}
+
+bool plainCoordinate(std::string_view t, float& out) {
+  const char* p = t.data();
+  const char* const end = p + t.size();
+  return plainFloatAt(p, end, out) && p == end;
+}
+
+}  // namespace
 
 std::optional<bool> PrescanLineEnds(const std::string& inputPath) {
   io::InputFile in;
@@ -117,14 +186,13 @@ CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath
       break;
     }
     ++lines;
-    const void* tab = std::memchr(view.data(), '\t', view.size());
-    if (!tab) {
-      status = CopyStatus::StoppedAtLineWithoutTab;
-      break;
-    }
     if (block.size() - used < view.size() + 2) block.resize(used + view.size() + 2);
     // Up to the first TAB the line is copied as it is, from there on every TAB becomes a blank.
-    const auto head = static_cast<std::size_t>(static_cast<const char*>(tab) - view.data());
+    // A line without a TAB is copied whole: its blanks stay the separators, so a CR LF file
+    // separated by blanks reads like its LF twin.
+    const void* tab = std::memchr(view.data(), '\t', view.size());
+    const auto head =
+        tab ? static_cast<std::size_t>(static_cast<const char*>(tab) - view.data()) : view.size();
     char* o = block.data() + used;
     std::memcpy(o, view.data(), head);
     for (std::size_t i = head; i < view.size(); ++i) {
@@ -144,7 +212,7 @@ CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath
           static_cast<double>(lines) * kAssumedLineLength / static_cast<double>(length);
       if (fraction - progress.lastDrawn > kProgressThreshold) {
         redrawProgress(progress.window, progress.ui, fraction, progress.lastDrawn,
-                       kProgressThreshold);
+                       kProgressThreshold, progress.turn);
       }
     }
   }
@@ -155,7 +223,7 @@ CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath
 }
 
 CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPath,
-                        CopyProgress progress, bool capFraction) {
+                        CopyProgress progress, bool capFraction, bool keepCrLf) {
   const std::int64_t length = io::fileLength(inputPath);
   io::InputFile in;
   if (length < 0 || !in.open(inputPath)) return CopyStatus::InputFailed;
@@ -167,6 +235,7 @@ CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPat
   std::vector<char> converted(block.size() * 2);
   const double denominator = static_cast<double>(std::max<std::int64_t>(length, 1));
   std::int64_t chunks = 0;
+  bool crBefore = false;  // the byte before the block was a CR
   while (chunks < kMaxChunks) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(
                                  static_cast<std::int64_t>(kChunksPerBlock), kMaxChunks - chunks)) *
@@ -174,7 +243,8 @@ CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPat
     const std::size_t got = in.read(block.data(), want);
     if (got == 0) break;
 
-    // Every LF becomes CR LF; the rest passes byte for byte.
+    // Every LF becomes CR LF (with keepCrLf, an LF that already follows a CR stays as it is);
+    // the rest passes byte for byte.
     const char* p = block.data();
     const char* end = p + got;
     char* o = converted.data();
@@ -184,10 +254,12 @@ CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPat
       std::memcpy(o, p, static_cast<std::size_t>(at - p));
       o += at - p;
       if (!lf) break;
-      *o++ = '\r';
+      const bool afterCr = at > block.data() ? at[-1] == '\r' : crBefore;
+      if (!(keepCrLf && afterCr)) *o++ = '\r';
       *o++ = '\n';
       p = at + 1;
     }
+    crBefore = block[got - 1] == '\r';
     out.write(std::string_view(converted.data(), static_cast<std::size_t>(o - converted.data())));
 
     const std::size_t chunksRead = (got + kChunk - 1) / kChunk;
@@ -195,8 +267,8 @@ CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPat
       ++chunks;
       double fraction = static_cast<double>(chunks) * static_cast<double>(kChunk) / denominator;
       if (capFraction) fraction = std::min(fraction, 1.0);
-      redrawProgress(progress.window, progress.ui, fraction, progress.lastDrawn,
-                     kProgressThreshold);
+      redrawProgress(progress.window, progress.ui, fraction, progress.lastDrawn, kProgressThreshold,
+                     progress.turn);
     }
     if (got < want) break;
   }
@@ -204,6 +276,18 @@ CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPat
   in.close();
   if (!out.close()) return CopyStatus::OutputFailed;
   return readFailed ? CopyStatus::InputFailed : CopyStatus::Done;
+}
+
+CopyStatus NormaliseTextInput(const std::string& inputPath, const std::string& copyPath,
+                              CopyProgress progress, bool capChunkFraction,
+                              bool windowForChunkCopyOnly) {
+  const std::optional<bool> crlf = PrescanLineEnds(inputPath);
+  if (!crlf) return CopyStatus::InputFailed;
+  if (*crlf) return CopyByLines(inputPath, copyPath, progress);
+  if (windowForChunkCopyOnly) progress.window.show();
+  const CopyStatus copied = CopyByChunks(inputPath, copyPath, progress, capChunkFraction);
+  if (windowForChunkCopyOnly) progress.window.unload();
+  return copied;
 }
 
 std::string ParsedPoint::colourText() const {
@@ -216,34 +300,42 @@ bool ParsePointStrict(std::string_view line, int fieldCount, ParsedPoint& out) {
   out = ParsedPoint{};
   const int cuts = fieldCount == 3 ? 3 : 5;
   std::size_t at[5];
-  if (blankPositions(line, cuts, at) < cuts) return false;
-  const char* s = line.data();
-  auto field = [s](std::size_t from, std::size_t to) {
-    return std::string_view(s + from, to - from);
-  };
-  out.x = field(0, at[0]);
-  out.y = field(at[0] + 1, at[1]);
-  out.z = field(at[1] + 1, at[2]);
-  if (fieldCount == 3) return true;
-  out.r = field(at[2] + 1, at[3]);
-  out.g = field(at[3] + 1, at[4]);
-  out.b = field(at[4] + 1, line.size());
+  if (BlankPositions(line, cuts, at) < cuts) return false;
+  if (fieldCount == 3) {
+    out.x = line.substr(0, at[0]);
+    out.y = line.substr(at[0] + 1, at[1] - at[0] - 1);
+    out.z = line.substr(at[1] + 1, at[2] - at[1] - 1);
+    return true;
+  }
+  fieldsAt(line, at, out);
   return true;
 }
 
 bool ParsePointLenient(std::string_view line, ParsedPoint& out) {
+  // A line with single blanks between its first six fields (the usual case) leaves no blank to
+  // drop: it is cut as the strict parser cuts it, less one trailing blank of B.
+  std::size_t at[5];
+  if (BlankPositions(line, 5, at) == 5) {
+    bool single = true;
+    for (std::size_t b : at) single = single && (b + 1 == line.size() || line[b + 1] != ' ');
+    if (single) {
+      fieldsAt(line, at, out);
+      if (!out.b.empty() && out.b.back() == ' ') out.b.remove_suffix(1);
+      return true;
+    }
+  }
   std::string_view rest = line;
   out = ParsedPoint{};
-  if (!cut(rest, out.x)) return false;
+  if (!text::cutAtBlank(rest, out.x)) return false;
   dropBlanks(rest, 3);
-  if (!cut(rest, out.y)) return false;
+  if (!text::cutAtBlank(rest, out.y)) return false;
   dropBlanks(rest, 3);
-  if (!cut(rest, out.z)) return false;
+  if (!text::cutAtBlank(rest, out.z)) return false;
   dropBlanks(rest, 3);
   dropBlanks(rest, 5);
-  if (!cut(rest, out.r)) return false;
+  if (!text::cutAtBlank(rest, out.r)) return false;
   dropBlanks(rest, 5);
-  if (!cut(rest, out.g)) return false;
+  if (!text::cutAtBlank(rest, out.g)) return false;
   dropBlanks(rest, 5);
   if (!rest.empty() && rest.back() == ' ') rest.remove_suffix(1);
   out.b = rest;
@@ -279,6 +371,47 @@ bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::
   if (!ScaleCoordinateText(text, drawUnit, out, result)) return false;
   if (result.data() != out.data()) out.assign(result);
   return true;
+}
+
+bool CoordinateFloat(std::string_view text, float& value) {
+  // Returned through a reference: an optional float, built in memory and read back whole, stalls
+  // the store forwarding on every call, and this runs three times per line.
+  if (plainCoordinate(text, value)) return true;
+  const auto number = text::parseNumber(text);
+  if (!number) return false;
+  value = static_cast<float>(*number);
+  return std::isfinite(value);
+}
+
+bool ReadCoordinates(std::string_view line, std::array<float, 3>& xyz, LineProblem& problem) {
+  // One pass over the usual form, three plain decimals each ended by a blank; any other form
+  // (an exponent, blanks around a number, a field that is no number) takes the general road
+  // below, which gives the same values for the usual form.
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  int i = 0;
+  for (; i < 3 && plainFloatAt(p, end, xyz[i]) && p < end && *p == ' '; ++i) ++p;
+  if (i == 3) return true;
+
+  std::size_t at[3];
+  if (BlankPositions(line, 3, at) < 3) {
+    problem = LineProblem::TooFewFields;
+    return false;
+  }
+  std::size_t from = 0;
+  for (int f = 0; f < 3; ++f) {
+    if (!CoordinateFloat(line.substr(from, at[f] - from), xyz[f])) {
+      problem = LineProblem::NotANumber;
+      return false;
+    }
+    from = at[f] + 1;
+  }
+  return true;
+}
+
+bool CoordinateScales(std::string_view text, float value, std::string_view drawUnit) {
+  if (drawUnit != "mm") return coordinateCharacters(text);
+  return std::isfinite(static_cast<float>(static_cast<double>(value) * 1000.0));
 }
 
 }  // namespace harlowe

@@ -3,11 +3,14 @@
 // with CR LF, chunk copy for LF files), the point-line parsers and the unit scaling of the
 // coordinate texts. Coordinates travel as text from the input to the script; only the
 // millimetre scaling changes a value.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "import/conversion_result.h"
+#include "import/progress.h"
 #include "platform/ui.h"
 
 namespace harlowe {
@@ -19,37 +22,50 @@ std::string NormalisedCopyPath(const std::string& inputPath);
 // copy; an empty input too); nullopt when the input cannot be read.
 std::optional<bool> PrescanLineEnds(const std::string& inputPath);
 
-// Where a copy reports its progress: the redraw step with threshold 0.05 and the pump turn
-// before the drawing. lastDrawn is the caller's last drawn fraction.
+// Where a copy reports its progress: the redraw step with threshold 0.05 and, unless the caller
+// says otherwise, the pump turn before the drawing. lastDrawn is the caller's last drawn fraction.
 struct CopyProgress {
   platform::ProgressWindow& window;
   platform::Ui& ui;
   double& lastDrawn;
+  PumpTurn turn = PumpTurn::BeforeDrawing;
 };
 
 enum class CopyStatus {
-  Done,                     // the whole input was copied
-  StoppedAtLineWithoutTab,  // the line copy met a line without a TAB and stopped there
-  InputFailed,              // the input could not be opened or read
-  OutputFailed,             // the copy could not be created or written
+  Done,          // the whole input was copied
+  InputFailed,   // the input could not be opened or read
+  OutputFailed,  // the copy could not be created or written
 };
 
-// Line limits of the line copy, per converter.
+// The line limit of the line copy: far beyond any file (10,100,000,000 lines).
 inline constexpr std::int64_t kSubSampleMaxLines = 10'100'000'000;
-inline constexpr std::int64_t kQuickIntervalMaxLines = 100'000'000;
 
 // Line copy: every line (ended by CR LF or a lone CR) with each TAB turned into one blank,
-// written with CR LF; stops silently at the first line without a TAB or after maxLines lines.
+// written with CR LF; stops after maxLines lines.
 // Progress after each line written: lines × 35 / input length, while the last drawn fraction is
 // below 1.
 CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath,
                        CopyProgress progress, std::int64_t maxLines = kSubSampleMaxLines);
 
+// The whole normalisation of a CloudCompare text: the pre-scan picks the line copy (a CR LF in
+// the first 10,000 bytes) or the chunk copy (its fraction capped at 1 when capChunkFraction is
+// set). With windowForChunkCopyOnly the progress window is shown for the chunk copy and unloaded
+// after it, while the line copy's first redraw loads it hidden. InputFailed also when the
+// pre-scan cannot read the input.
+CopyStatus NormaliseTextInput(const std::string& inputPath, const std::string& copyPath,
+                              CopyProgress progress, bool capChunkFraction,
+                              bool windowForChunkCopyOnly = false);
+
 // Chunk copy: the input in chunks of 10,000 bytes with every LF turned into CR LF (a CR LF
-// becomes CR CR LF), written back to back, the last chunk only as far as it was read. Progress
-// after each chunk: chunks × 10,000 / input length, capped at 1 when capFraction is set.
+// becomes CR CR LF, unless keepCrLf), written back to back, the last chunk only as far as it
+// was read. Progress after each chunk: chunks × 10,000 / input length, capped at 1 when
+// capFraction is set.
 CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPath,
-                        CopyProgress progress, bool capFraction);
+                        CopyProgress progress, bool capFraction, bool keepCrLf = false);
+
+// The positions of the first `wanted` blanks of a line; returns how many it found (at most
+// wanted).
+int BlankPositions(std::string_view line, int wanted, std::size_t* at);
 
 // One point line taken apart. The views point into the line (and stay valid as long as it).
 struct ParsedPoint {
@@ -77,5 +93,16 @@ bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::
 // The same without a copy outside "mm": result is the text itself, or the scaled text in scratch.
 bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::string& scratch,
                          std::string_view& result);
+
+// A coordinate text as the thinnings measure it: one decimal number (blanks around it allowed)
+// taken to the nearest 32-bit float; false for any other text and for a value beyond the
+// float range.
+bool CoordinateFloat(std::string_view text, float& value);
+// The first three blank-terminated fields of a line (X, Y and Z, cut as ParsePointStrict cuts
+// them) as CoordinateFloat reads them; the rest of the line is not examined. False, with the
+// problem, when the line has no three such fields or one is no number.
+bool ReadCoordinates(std::string_view line, std::array<float, 3>& xyz, LineProblem& problem);
+// True when ScaleCoordinateText takes the text, whose CoordinateFloat is value, in this unit.
+bool CoordinateScales(std::string_view text, float value, std::string_view drawUnit);
 
 }  // namespace harlowe

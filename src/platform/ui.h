@@ -5,7 +5,7 @@
 
 namespace harlowe::platform {
 
-enum class MessageIcon { None, Error };
+enum class MessageIcon { None, Warning, Error };
 
 class Ui {
  public:

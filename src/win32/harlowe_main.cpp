@@ -4,11 +4,11 @@
 #include "cadlink/command_delivery.h"
 #include "import/converters/converter_set.h"
 #include "import/run_import.h"
-#include "win32/option_forms_win32.h"
-#include "win32/progress_window.h"
 #include "win32/win_codepage.h"
 #include "win32/win_desktop.h"
+#include "win32/win_option_forms.h"
 #include "win32/win_platform.h"
+#include "win32/win_progress_window.h"
 
 using namespace harlowe;
 

@@ -15,6 +15,7 @@ void WinUi::messageBox(const std::string& text, const std::string& title,
   HWND owner = GetActiveWindow();
   UINT type = MB_OK | MB_SETFOREGROUND;
   if (icon == platform::MessageIcon::Error) type |= MB_ICONERROR;
+  if (icon == platform::MessageIcon::Warning) type |= MB_ICONWARNING;
   if (owner == nullptr) type |= MB_TASKMODAL | MB_TOPMOST;
   MessageBoxW(owner, widen(text).c_str(), widen(title).c_str(), type);
 }

@@ -50,6 +50,7 @@ App::App(HINSTANCE instance, Settings settings)
   options.supportFolders = settings_.supportFolders;
   options.dumpFolder = settings_.dumpFolder;
   options.continueAtPause = settings_.continueAtPause;
+  if (settings_.secureLoad) options.trustedPaths = narrow(settings_.trustedPaths);
   session_ = std::make_unique<lisp::Session>(drawing_, *this, options);
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "standin/cad/lisp/drawing.h"
@@ -32,6 +33,9 @@ class App : public lisp::SessionHost {
   std::string decodeAnsi(std::string_view bytes) override;
   void historyAdded(std::string_view utf8) override;
   void poll() override;
+  std::optional<std::string> chooseFile(std::string_view title, std::string_view defaultFile,
+                                        std::string_view extension) override;
+  bool startProgram(std::string_view commandLine) override;
 
   void Layout(HWND top);
   void PaintView(HDC dc, const RECT& area);

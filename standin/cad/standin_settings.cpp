@@ -57,6 +57,9 @@ Settings ReadSettings(const std::filesystem::path& iniFile) {
   std::wstring dump = ReadValue(iniFile, L"DumpFolder", L"dump");
   if (dump != L"-" && !dump.empty()) s.dumpFolder = Resolve(base, dump);
 
+  s.secureLoad = ReadInt(iniFile, L"SecureLoad", 0) != 0;
+  s.trustedPaths = ReadValue(iniFile, L"TrustedPaths", L"");
+
   std::wstring answer = ReadValue(iniFile, L"GetPointAnswer", L"continue");
   s.continueAtPause = _wcsicmp(answer.c_str(), L"cancel") != 0;
   return s;

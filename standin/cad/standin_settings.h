@@ -18,7 +18,11 @@ struct Settings {
   std::vector<std::filesystem::path> supportFolders;  // default: the settings file's folder
   std::filesystem::path dumpFolder;                   // default: "dump" there; "-" for none
   bool continueAtPause = true;                        // GetPointAnswer=continue|cancel
-  std::wstring fontName;                              // empty: the first Japanese font found
+  // SecureLoad=1: loading from outside the trusted locations is counted and reported, and the
+  // variable TRUSTEDPATHS exists (its first value from TrustedPaths=).
+  bool secureLoad = false;
+  std::wstring trustedPaths;
+  std::wstring fontName;  // empty: the first Japanese font found
   int osmode = 4133;
   int mainCmdCtrlId = 101, textCmdCtrlId = 201, mainHistCtrlId = 102, textHistCtrlId = 202;
 };

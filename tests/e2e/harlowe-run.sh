@@ -31,12 +31,14 @@
 #                     evaluated.log, history.txt, state.txt
 #   cad.png           a screenshot of the CAD's main window at the end
 #   answered.txt      the captions of the windows answered, in order, one per line
-#   messages.txt      the texts of message boxes that came up (each was answered with OK and ends
-#                     the run as a failure)
+#   messages.txt      the message boxes that came up, each answered with OK: its caption, a TAB
+#                     and its text (a text of several lines goes on over the next lines)
 #
 # Exit code 0 when the run ended normally: harlowe.exe ended with 0 and no message box came up,
 # and the CAD evaluated the load command without an error. Non-zero otherwise, with the reason on
-# stderr. Uses HARLOWE_WIN_BUILD_DIR when set (the MinGW build folder), else build/win of this
+# stderr; after a message the run still goes on as the program does (after a warning harlowe.exe
+# goes on to the CAD, and this script waits for the CAD and copies everything as after a normal
+# run), but the exit code says that a message came. Uses HARLOWE_WIN_BUILD_DIR when set (the MinGW build folder), else build/win of this
 # checkout, and builds with scripts/build.sh what is missing there. Not for use inside a scenario
 # that has called wine_env_init itself: this script sets up its own Wine session.
 set -uo pipefail
@@ -123,6 +125,7 @@ start_standin_cad "$app"
 # --- the run: answer each window of harlowe.exe as it comes -------------------------------------
 messages="$out/messages.txt"
 failure=""
+message_seen=""
 
 answer_form3() {
   local f=$HARLOWE_FORM3_TITLE
@@ -171,8 +174,7 @@ while win_alive "$HARLOWE_PID"; do
     elif [[ "$cls" == "#32770" ]]; then
       text=$(drv --timeout 2000 msgbox-ok "$caption") || continue
       printf '%s\t%s\n' "$caption" "${text%$'\r'}" >>"$messages"
-      failure="message box \"$caption\": ${text%$'\r'}"
-      break 2
+      message_seen="message box \"$caption\": ${text%$'\r'}"
     elif [[ "$caption" == "$HARLOWE_FORM9_TITLE" || "$caption" == "$HARLOWE_FORM9ORI_TITLE" ]]; then
       drv click "$caption" Command1 || {
         failure="could not acknowledge $caption"
@@ -227,8 +229,13 @@ cp "$CAD_DIR/dump/"* "$out/cad/" 2>/dev/null || true
 
 if [[ -n "$failure" ]]; then
   echo "harlowe-run: $failure" >&2
+  [[ -z "$message_seen" ]] || echo "harlowe-run: $message_seen" >&2
   exit 1
 fi
 points=$(($(wc -l <"$out/cad/entities.tsv") - 1))
 echo "harlowe-run: exit $rc, $points entities in the CAD; results in $out"
+if [[ -n "$message_seen" ]]; then
+  echo "harlowe-run: $message_seen" >&2
+  exit 1
+fi
 exit 0

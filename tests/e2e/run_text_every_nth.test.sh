@@ -3,18 +3,10 @@
 # 3rd point in millimetres, a new layer with a blank and Japanese characters, zoom at the end; the
 # stand-in CAD must have received the three command lines and hold exactly lines 3, 6, 9, ... of
 # the input, scaled and coloured, on that layer; nothing but the log may be left beside the input.
-set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-: "${HARLOWE_SOURCE_DIR:=$(cd "$here/../.." && pwd)}"
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+source "$(dirname "$0")/lib/run-scenario.sh"
 
-src="$HARLOWE_SOURCE_DIR/data/table_mug_stereo_cc_space_lf.txt"
-[[ -f "$src" ]] || fail "sample cloud missing: $src"
-out=$(mktemp -d "${TMPDIR:-/tmp}/harlowe-run-test.XXXXXX")
-trap 'rm -rf "$out"' EXIT
+src=$(sample table_mug_stereo_cc_space_lf.txt) || exit 1
+out=$work
 layer="点群 レイヤー A"
 
 "$here/harlowe-run.sh" --input "$src" --filter txt --out "$out" --step 3 --unit mm \

@@ -20,6 +20,7 @@
 #include <functional>
 #include <string>
 
+#include "import/conversion_result.h"
 #include "import/run_settings.h"
 #include "import/services.h"
 #include "tests/fuzz/fuzz_support.h"
@@ -37,18 +38,15 @@ ConversionInput takeConversionInput(FuzzInput& in, const char* extension);
 
 // Known faults that a target tolerates until their fix lands (each names what it lets pass).
 struct Tolerances {
-  // A failure in the middle of the points leaves the open group of functions uncalled, while
-  // the log still counts its points as drawn.
-  bool logCountsUnflushedGroup = false;
   // A point whose texts the CAD's entmake refuses (a colour outside 0 to 255, a coordinate
-  // text that is no number, both passed unchecked) is counted but not drawn.
+  // text beyond the double range, both passed unchecked) is counted as drawn but not drawn.
   bool logCountsRefusedPoints = false;
 };
 
-// Runs `convert` on the input in a fresh scratch folder and makes every check. `convert`
-// returns what the converter returned (false: the run must not go on to the CAD).
+// Runs `convert` on the input in a fresh scratch folder and makes every check, of the result
+// too: a converter shows no message, and the points it says are drawn are what the CAD draws.
 void runConversion(const char* scratchName, ConversionInput& input,
-                   const std::function<bool(RunSettings&, Platform&)>& convert,
+                   const std::function<ConversionResult(RunSettings&, Platform&)>& convert,
                    const Tolerances& tolerances = {});
 
 }  // namespace harlowe::fuzz

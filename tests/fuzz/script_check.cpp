@@ -181,7 +181,6 @@ ScriptFacts checkPointScript(std::string_view text, std::string_view layer,
     if (numbered(line, "(defun Ent_GO", "()", n)) {
       open = n;
       defined[n] = 0;
-      facts.unflushedFunctions = true;
       continue;
     }
     if (numbered(line, "(setq enlist", " nil)", n) || numbered(line, "(setq ent_go", " nil)", n) ||
@@ -191,7 +190,6 @@ ScriptFacts checkPointScript(std::string_view text, std::string_view layer,
       FUZZ_CHECK(defined.count(n), "a flush calls only defined functions");
       facts.calledRecords += defined[n];
       defined.erase(n);
-      facts.unflushedFunctions = !defined.empty();
       continue;
     }
     std::string_view rest = line;

@@ -9,9 +9,8 @@
 namespace harlowe::fuzz {
 
 struct ScriptFacts {
-  std::int64_t records = 0;         // POINT records in the script
-  std::int64_t calledRecords = 0;   // records of the functions that a group flush calls
-  bool unflushedFunctions = false;  // functions defined after the last flush and never called
+  std::int64_t records = 0;        // POINT records in the script
+  std::int64_t calledRecords = 0;  // records of the functions that a group flush calls
 };
 
 // ENT_GO.lsp: every line has one of the shapes the writer writes, the layer lines and the path

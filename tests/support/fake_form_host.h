@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "dialogs/form_host.h"
+#include "dialogs/form_host_interface.h"
 #include "tests/support/fake_platform.h"
 
 namespace harlowe::test {

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "dialogs/form3.h"
 #include "tests/support/fake_form_host.h"
+#include "tests/support/test_names.h"
 
 namespace harlowe::dialogs {
 namespace {
@@ -73,6 +75,10 @@ struct OkCase {
   const char* message;
 };
 
+void PrintTo(const OkCase& c, std::ostream* os) {
+  *os << "step \"" << c.step << "\", spacing \"" << c.spacing << '"';
+}
+
 class Form3OkTest : public Form3Test, public ::testing::WithParamInterface<OkCase> {};
 
 TEST_P(Form3OkTest, AcceptsOrRefusesWithTheRightMessage) {
@@ -123,7 +129,11 @@ INSTANTIATE_TEST_SUITE_P(
         OkCase{"-32768.4", "5", std::nullopt, 0, kIntegerMessage},  // fits, but a fraction
         OkCase{"-32768", "5", -32768, 5.0f, nullptr},
         // A spacing beyond the single-precision range cannot be stored.
-        OkCase{"8", "1e39", std::nullopt, 0, kIntervalTooLargeMessage}));
+        OkCase{"8", "1e39", std::nullopt, 0, kIntervalTooLargeMessage}),
+    [](const ::testing::TestParamInfo<OkCase>& info) {
+      return "step_" + test::caseName(info.param.step) + "_spacing_" +
+             test::caseName(info.param.spacing);
+    });
 
 TEST_F(Form3Test, FocusGoesBackAfterEachMessage) {
   enter("1.5", "");

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "dialogs/narrow_text.h"
 #include "tests/support/cp932_codepage.h"
 #include "tests/support/fake_form_host.h"
+#include "tests/support/test_names.h"
 
 namespace harlowe::dialogs {
 namespace {
@@ -152,6 +154,8 @@ struct NameCase {
   const char* message;  // nullptr: accepted
 };
 
+void PrintTo(const NameCase& c, std::ostream* os) { *os << "name \"" << c.name << '"'; }
+
 class Form4NameTest : public Form4Test, public ::testing::WithParamInterface<NameCase> {};
 
 TEST_P(Form4NameTest, ReservedNamesAreRefusedAfterNarrowingAndUpperCasing) {
@@ -182,7 +186,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"sagyou", kSagyouMessage}, NameCase{"ＳＡＧＹＯＵ", kSagyouMessage},
                       NameCase{"pipe1", nullptr}, NameCase{"PIPE ", nullptr},
                       NameCase{"SAGYOU2", nullptr}, NameCase{"ﾊﾟｲﾌﾟ", nullptr},
-                      NameCase{"Cancel", nullptr}, NameCase{"配管Ａ", nullptr}));
+                      NameCase{"Cancel", nullptr}, NameCase{"配管Ａ", nullptr}),
+    [](const ::testing::TestParamInfo<NameCase>& info) { return test::caseName(info.param.name); });
 
 TEST_F(Form4Test, CancelMarksTheLayerAndKeepsTheZoom) {
   s.ZoomExtentsAtEnd = 1;  // from an earlier OK in this run

@@ -220,27 +220,49 @@ TEST(PointScript, SecondGroupReusesTheFunctionNames) {
   EXPECT_EQ(r.file, cp932(head("0") + body + endd(false, "1") + tail("C:/data/scan.txt")));
 }
 
-TEST(PointScript, FailureInsideABatchClosesTheFunctionWithoutFlush) {
-  ListSource src(60, 54);  // the 55th point fails
-  const Written r = writeScript(src, settings("0", "m", 0));
-  std::string first = "(setq enlist1 (append enlist1 ", second = first;
-  for (int i = 0; i < 50; ++i) first += kRecord;
-  for (int i = 0; i < 4; ++i) second += kRecord;
-  const std::string body = std::string(kGroupStart) + "(defun Ent_GO1()\n(setq enlist1 nil)\n" +
-                           first + "))\n" + second + "))(princ))\n";
-  EXPECT_EQ(r.file, cp932(head("0") + body + endd(false, "1") + tail("C:/data/scan.txt")));
-  EXPECT_EQ(r.end, BodyEnd::Failure);
-  EXPECT_EQ(r.points, 54);
-}
+// A point that cannot be read ends the body like the end of the data: the open function is
+// closed and every function of the unfinished group is called, so no point written is lost.
+TEST(PointScript, FailureDrawsEveryPointWrittenBeforeIt) {
+  const std::string open1 = std::string(kGroupStart) + "(defun Ent_GO1()\n(setq enlist1 nil)\n";
+  const std::string batch = "(setq enlist1 (append enlist1 ";
+  std::string full = batch, four = batch;
+  for (int i = 0; i < 50; ++i) full += kRecord;
+  for (int i = 0; i < 4; ++i) four += kRecord;
+  std::string firstGroup = kGroupStart;
+  for (int n = 1; n <= 5; ++n) firstGroup += fullFunction(n);
+  firstGroup += flush(5);
+  std::string twoFunctions = kGroupStart + fullFunction(1);
+  twoFunctions += "(defun Ent_GO2()\n(setq enlist2 nil)\n(setq enlist2 (append enlist2 " +
+                  std::string(kRecord) + "))(princ))\n" + flush(2);
+  struct Case {
+    const char* what;
+    int failAt;  // points read before the failing one
+    std::string body;
+  } cases[] = {
+      {"very first point", 0, open1 + batch + "))(princ))\n" + flush(1)},
+      {"inside a batch line", 54, open1 + full + "))\n" + four + "))(princ))\n" + flush(1)},
+      {"in the second function", 2501, twoFunctions},
+      {"first point of the second group", 12500,
+       firstGroup + open1 + batch + "))(princ))\n" + flush(1)},
+  };
+  for (const Case& c : cases) {
+    ListSource src(c.failAt + 100, c.failAt);
+    const Written r = writeScript(src, settings("0", "m", 0));
+    EXPECT_EQ(r.file, cp932(head("0") + c.body + endd(false, "1") + tail("C:/data/scan.txt")))
+        << c.what;
+    EXPECT_EQ(r.end, BodyEnd::Failure) << c.what;
+    EXPECT_EQ(r.points, c.failAt) << c.what;
+  }
 
-TEST(PointScript, FailureInTheSecondGroupKeepsTheFirstGroupsFlush) {
-  ListSource src(13000, 12500);
-  const Written r = writeScript(src, settings("0", "m", 0));
-  std::string body = kGroupStart;
-  for (int n = 1; n <= 5; ++n) body += fullFunction(n);
-  body += flush(5) + kGroupStart + "(defun Ent_GO1()\n(setq enlist1 nil)\n" +
-          "(setq enlist1 (append enlist1 ))(princ))\n";
-  EXPECT_EQ(r.file, cp932(head("0") + body + endd(false, "1") + tail("C:/data/scan.txt")));
+  // The PTX layout flushes with its four lines per function.
+  ListSource src(300, 120);
+  const Written r = writeScript(src, settings("0", "m", 0), kPtxLayout);
+  std::string hundred = batch;
+  for (int i = 0; i < 100; ++i) hundred += kRecord;
+  std::string twenty = batch;
+  for (int i = 0; i < 20; ++i) twenty += kRecord;
+  EXPECT_EQ(r.file, cp932(head("0") + open1 + hundred + "))\n" + twenty + "))(princ))\n" +
+                          flush(1, false) + endd(false, "1") + tail("C:/data/scan.txt")));
 }
 
 TEST(PointScript, PtxLayoutHasLongerLinesAndFourFlushLines) {

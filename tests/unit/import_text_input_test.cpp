@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -81,16 +82,11 @@ TEST(CopyByLines, TabsBecomeBlanksAndLinesEndInCrLf) {
   EXPECT_EQ(readBytes(r.out), "1.5 2 3 255 128 0\r\n4  5 6 7 8 9\r\n10 11\n12 13\r\n");
 }
 
-TEST(CopyByLines, StopsSilentlyAtTheFirstLineWithoutATab) {
-  CopyRun r;
-  writeBytes(r.in, "1 2 3 4 5 6\r\n7\t8\r\n");
-  EXPECT_EQ(CopyByLines(r.in, r.out, r.progress()), CopyStatus::StoppedAtLineWithoutTab);
-  EXPECT_EQ(readBytes(r.out), "");
-
-  CopyRun e;  // an empty line after the points
-  writeBytes(e.in, "1\t2\r\n3\t4\r\n\r\n5\t6\r\n");
-  EXPECT_EQ(CopyByLines(e.in, e.out, e.progress()), CopyStatus::StoppedAtLineWithoutTab);
-  EXPECT_EQ(readBytes(e.out), "1 2\r\n3 4\r\n");
+TEST(CopyByLines, LinesWithoutATabAreCopiedAsTheyAre) {
+  CopyRun r;  // blanks as separators, and an empty line among the points
+  writeBytes(r.in, "1 2 3 4 5 6\r\n7\t8\r\n\r\n5 6\r\n");
+  EXPECT_EQ(CopyByLines(r.in, r.out, r.progress()), CopyStatus::Done);
+  EXPECT_EQ(readBytes(r.out), "1 2 3 4 5 6\r\n7 8\r\n\r\n5 6\r\n");
 }
 
 TEST(CopyByLines, ProgressAssumes35BytesPerLineAndStopsAtOne) {
@@ -125,6 +121,19 @@ TEST(CopyByChunks, LfBecomesCrLfAndCrLfBecomesCrCrLf) {
   writeBytes(r.in, "1 2 3 4 5 6\n7 8 9 1 2 3\r\n4\t5\n6 7");
   EXPECT_EQ(CopyByChunks(r.in, r.out, r.progress(), false), CopyStatus::Done);
   EXPECT_EQ(readBytes(r.out), "1 2 3 4 5 6\r\n7 8 9 1 2 3\r\r\n4\t5\r\n6 7");
+}
+
+TEST(CopyByChunks, KeepingCrLfTurnsOnlyLoneLfs) {
+  CopyRun r;
+  writeBytes(r.in, "1 2\n3 4\r\n\r\n5\r6\n");
+  EXPECT_EQ(CopyByChunks(r.in, r.out, r.progress(), true, true), CopyStatus::Done);
+  EXPECT_EQ(readBytes(r.out), "1 2\r\n3 4\r\n\r\n5\r6\r\n");
+  // A CR as the last byte of one block and its LF as the first of the next.
+  std::string text(128 * 10'000 - 1, 'a');
+  text += "\r\nb\n";
+  writeBytes(r.in, text);
+  EXPECT_EQ(CopyByChunks(r.in, r.out, r.progress(), true, true), CopyStatus::Done);
+  EXPECT_EQ(readBytes(r.out), text.substr(0, text.size() - 1) + "\r\n");
 }
 
 TEST(CopyByChunks, LongLinesAndChunkBoundariesArriveWhole) {
@@ -353,6 +362,68 @@ TEST(CopyByLines, LinesLongerThanTheWriteBlockArriveWhole) {
   std::string expected = longLine;
   std::replace(expected.begin(), expected.end(), '\t', ' ');
   EXPECT_EQ(readBytes(r.out), "1 2\r\n" + expected + "\r\n3 4\r\n");
+}
+
+// The one-pass reading of the usual form gives what cutting the fields and reading each one as a
+// number gives, on random lines of digits, signs, points, exponents, blanks and TABs.
+TEST(ReadCoordinates, AgreesWithCuttingAndReadingEachField) {
+  std::mt19937_64 rng(7);
+  const std::string alphabet = "0123456789012345678901234567890123456789-+..  e\t";
+  for (int i = 0; i < 300'000; ++i) {
+    std::string line(rng() % 40, ' ');
+    for (char& c : line) c = alphabet[rng() % alphabet.size()];
+    std::optional<LineProblem> expected;
+    std::array<float, 3> want{};
+    ParsedPoint cut;
+    if (!ParsePointStrict(line, 3, cut)) {
+      expected = LineProblem::TooFewFields;
+    } else {
+      const std::string_view fields[3] = {cut.x, cut.y, cut.z};
+      for (int f = 0; f < 3 && !expected; ++f) {
+        const auto v = text::parseNumber(fields[f]);
+        want[f] = v ? static_cast<float>(*v) : 0;
+        if (!v || !std::isfinite(want[f])) expected = LineProblem::NotANumber;
+      }
+    }
+    std::array<float, 3> got{};
+    LineProblem problem{};
+    const bool ok = ReadCoordinates(line, got, problem);
+    ASSERT_EQ(ok, !expected) << line;
+    if (ok) {
+      ASSERT_EQ(got, want) << line;
+    } else {
+      ASSERT_EQ(problem, *expected) << line;
+    }
+  }
+}
+
+// Plain decimals become the float of their correctly rounded double, also the decimals of up to
+// 15 digits closest to the half-way points between two floats, where a shortcut would slip.
+TEST(CoordinateFloat, PlainDecimalsGiveTheFloatOfTheirNearestDouble) {
+  std::mt19937_64 rng(5);
+  char text[40];
+  float got = 0;
+  for (int i = 0; i < 400'000; ++i) {
+    if (i % 2 == 0) {
+      const int digits = 1 + static_cast<int>(rng() % 15);
+      std::uint64_t v = rng() % 1'000'000'000'000'000ull;
+      for (int d = digits; d < 15; ++d) v /= 10;
+      std::snprintf(text, sizeof text, "%s%llu", rng() % 2 ? "-" : "",
+                    static_cast<unsigned long long>(v));
+      const std::size_t at = std::strlen(text) - rng() % (std::strlen(text) + 1 - (text[0] == '-'));
+      std::memmove(text + at + 1, text + at, std::strlen(text) - at + 1);
+      text[at] = '.';
+    } else {
+      const float f = std::ldexp(static_cast<float>(1 + rng() % (1u << 23)), -23) *
+                      static_cast<float>(1u << (rng() % 20));
+      const double half = (static_cast<double>(f) + std::nextafter(f, 2e9f)) / 2;
+      const int whole = half < 1 ? 1 : static_cast<int>(std::floor(std::log10(half))) + 1;
+      std::snprintf(text, sizeof text, "%.*f", 15 - whole, half);
+    }
+    const float want = static_cast<float>(std::strtod(text, nullptr));
+    ASSERT_TRUE(CoordinateFloat(text, got)) << text;
+    ASSERT_EQ(got, want) << text;
+  }
 }
 
 }  // namespace

@@ -36,6 +36,21 @@ TEST_F(ProgressTest, RedrawsOnlyWhenTheFractionMovedStrictlyMoreThanTheThreshold
   EXPECT_EQ(window.widest, 0.2f);
 }
 
+// The step tests in float arithmetic: a fraction exactly 0.05f above the last one in floats
+// does not draw, though in doubles the same two floats lie a little more than 0.05 apart.
+TEST_F(ProgressTest, SinglePrecisionStepTestsTheThresholdInFloats) {
+  const float start = 2.0f / 100000.0f;
+  float last = start;
+  const float next = start + 0.05f;
+  EXPECT_GT(static_cast<double>(next) - static_cast<double>(start), 0.05);
+  EXPECT_FALSE(redrawProgressSingle(window, ui, next, last));
+  EXPECT_TRUE(log.empty());
+  EXPECT_TRUE(redrawProgressSingle(window, ui, 0.3125f, last));
+  EXPECT_EQ(last, 0.3125f);
+  EXPECT_EQ(log,
+            (EventLog{"pump", "progress.bar", "progress.percent:31% 終了", "progress.repaint"}));
+}
+
 TEST_F(ProgressTest, PumpTurnComesBeforeTheDrawingOrAfterTheRepaint) {
   double last = 0;
   redrawProgress(window, ui, 0.5, last, 0.05, PumpTurn::BeforeDrawing);

@@ -10,6 +10,12 @@
 #include <map>
 
 #include "import/choose_input.h"
+#include "import/converters/converter_set.h"
+#include "import/converters/ply_vertices.h"
+#include "import/converters/ptx_subsample.h"
+#include "import/converters/txt_full_interval.h"
+#include "import/converters/txt_quick_interval.h"
+#include "import/converters/txt_subsample.h"
 #include "tests/support/cp932_codepage.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/test_files.h"
@@ -50,13 +56,13 @@ class ScriptedForms : public OptionForms {
 class RecordingConverters : public Converters {
  public:
   explicit RecordingConverters(EventLog& log) : log_(log) {}
-  bool run(ConverterId id, RunSettings&) override {
+  ConversionResult run(ConverterId id, RunSettings&) override {
     log_.push_back("convert:" + std::to_string(static_cast<int>(id)));
     ran.push_back(id);
-    return succeed;
+    return result;
   }
   std::vector<ConverterId> ran;
-  bool succeed = true;
+  ConversionResult result = ConversionResult::finished(1);
 
  private:
   EventLog& log_;
@@ -255,12 +261,41 @@ TEST_F(RunImportTest, Form4CancelShowsTheOptionFormsAgainForTheSameFile) {
   EXPECT_EQ(settings.SubSampleStep, 11);
 }
 
-TEST_F(RunImportTest, FailedConversionSendsNothingToTheCad) {
-  answer("scan.txt", 1);
-  converters.succeed = false;
-  EXPECT_EQ(run(), 1);
-  EXPECT_TRUE(cad.command.empty());
-  EXPECT_EQ(steps().back(), "end:1");
+// What follows a conversion: a warning before the delivery when the points stopped at a line,
+// an error and no delivery when nothing can be drawn, nothing extra after a normal end.
+TEST_F(RunImportTest, ConversionResultDecidesMessageAndDelivery) {
+  struct Case {
+    const char* what;
+    ConversionResult result;
+    std::vector<std::string> tail;
+  } cases[] = {
+      {"finished", ConversionResult::finished(5), {"convert:2", "cad", "end:0"}},
+      {"stopped at a line",
+       ConversionResult::stopped(5000, MakeBadLine(5001, "1 2 3 abc 0 0", LineProblem::BadColour)),
+       {"convert:2", "message", "cad", "end:0"}},
+      {"nothing to draw",
+       ConversionResult::nothing(NothingReason::EmptyInput),
+       {"convert:2", "message", "end:1"}},
+  };
+  for (const Case& c : cases) {
+    log.clear();
+    ui.messages.clear();
+    cad.command.clear();
+    dialog.answers.clear();
+    answer("scan.txt", 1);
+    converters.result = c.result;
+    run();
+    std::vector<std::string> s = steps();
+    for (auto& e : s)
+      if (e.rfind("message:", 0) == 0) e = "message";
+    ASSERT_GE(s.size(), c.tail.size()) << c.what;
+    EXPECT_EQ(std::vector<std::string>(s.end() - static_cast<long>(c.tail.size()), s.end()), c.tail)
+        << c.what;
+  }
+  // The message names the file the user chose.
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].text.find("ファイル : " + input("scan.txt")), std::string::npos);
+  EXPECT_EQ(ui.messages[0].icon, platform::MessageIcon::Error);
 }
 
 TEST(ChooseConverter, FollowsKindIntervalAndQuickSetting) {
@@ -280,6 +315,19 @@ TEST(ChooseConverter, FollowsKindIntervalAndQuickSetting) {
   EXPECT_EQ(ChooseConverter(s), ConverterId::PlyVertices);
   s.InputKind = 1;
   EXPECT_EQ(ChooseConverter(s), ConverterId::PtxSubSample);
+}
+
+// Every choice of the table has its converter: no choice ends without converting.
+TEST(ChooseConverter, EveryChoiceHasItsConverter) {
+  const std::pair<ConverterId, ConverterFunction> choices[] = {
+      {ConverterId::PtxSubSample, ConvertPtxSubSample},
+      {ConverterId::PlyVertices, ConvertPlyVertices},
+      {ConverterId::TxtSubSample, ConvertTxtSubSample},
+      {ConverterId::TxtQuickInterval, ConvertTxtQuickInterval},
+      {ConverterId::TxtFullInterval, ConvertTxtFullInterval},
+  };
+  for (const auto& [id, convert] : choices)
+    EXPECT_EQ(FindConverter(id), convert) << static_cast<int>(id);
 }
 
 TEST_F(RunImportTest, DelayValueRules) {

@@ -11,43 +11,14 @@
 #include "standin/cad/lisp/interpreter.h"
 #include "standin/cad/lisp/reader.h"
 #include "tests/support/cp932_codepage.h"
+#include "tests/support/standin_lisp_fixture.h"
 
 namespace standin::lisp {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TestConsole : public Console {
- public:
-  void print(std::string_view s) override { out += s; }
-  std::string decodeAnsi(std::string_view bytes) override { return cp.fromAnsi(bytes); }
-  bool continueAtPause() override {
-    ++pauses;
-    return answer;
-  }
-  std::string out;
-  bool answer = true;
-  int pauses = 0;
-  harlowe::test::Cp932CodePage cp;
-};
-
-class Lisp : public ::testing::Test {
- protected:
-  // The printed form of the value of the last form of `text`.
-  std::string run(const std::string& text) { return printValue(in.evalText(text), true); }
-  // The message of the error that `text` raises, or "" when it raises none.
-  std::string error(const std::string& text) {
-    try {
-      in.evalText(text);
-    } catch (const LispError& e) {
-      return e.what();
-    }
-    return "";
-  }
-  Drawing drawing;
-  TestConsole console;
-  Interpreter in{drawing, console};
-};
+class Lisp : public LispFixture {};
 
 TEST_F(Lisp, ReadsNumbersStringsSymbolsAndLists) {
   EXPECT_EQ(run("42"), "42");

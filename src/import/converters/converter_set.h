@@ -4,13 +4,15 @@
 
 namespace harlowe {
 
-inline constexpr const char* kConverterUnavailable =
-    "この変換方法はこのバージョンでは利用できません。";
+using ConverterFunction = ConversionResult (*)(RunSettings& s, Platform& p);
+
+// The converter for a choice (every ConverterId has one).
+ConverterFunction FindConverter(ConverterId id);
 
 class ConverterSet final : public Converters {
  public:
   explicit ConverterSet(Platform& p) : p_(p) {}
-  bool run(ConverterId id, RunSettings& s) override;
+  ConversionResult run(ConverterId id, RunSettings& s) override;
 
  private:
   Platform& p_;

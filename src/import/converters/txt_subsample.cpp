@@ -5,6 +5,7 @@
 #include "common/file_io.h"
 #include "common/line_reader.h"
 #include "import/conversion_log.h"
+#include "import/converters/converter_steps.h"
 #include "import/point_helpers.h"
 #include "import/point_script.h"
 #include "import/progress.h"
@@ -33,98 +34,80 @@ class SubSampleSource : public PointSource {
         redrawProgress(p_.progress, p_.ui, fraction, lastDrawn_, kProgressThreshold);
       }
     }
+    // With n of 0 or less no line is read: there is no point to draw.
+    if (s_.SubSampleStep < 1) return PointStatus::Failed;
     std::string_view line;
     for (int i = 0; i < s_.SubSampleStep; ++i) {
       const io::ReadResult r = reader_.next(line);
       if (r == io::ReadResult::EndOfData) return PointStatus::EndOfData;
-      if (r == io::ReadResult::Failed) return PointStatus::Failed;
+      if (r == io::ReadResult::Failed) return stop({}, LineProblem::Unreadable, 1);
       ++linesRead_;
       bytesRead_ += static_cast<std::int64_t>(line.size()) + 2;
     }
-    // With n of 0 or less no line is read, and the empty text does not parse.
     ParsedPoint parsed;
-    if (!ParsePointStrict(line, 6, parsed)) return PointStatus::Failed;
-    if (!ScaleCoordinateText(parsed.x, s_.DrawUnit, x_, point.x) ||
-        !ScaleCoordinateText(parsed.y, s_.DrawUnit, y_, point.y) ||
-        !ScaleCoordinateText(parsed.z, s_.DrawUnit, z_, point.z) ||
-        !PackTrueColorFields(parsed.r, parsed.g, parsed.b, colour_)) {
-      return PointStatus::Failed;
-    }
-    point.colour = colour_;
+    if (!ParsePointStrict(line, 6, parsed)) return stop(line, LineProblem::TooFewFields);
+    if (const auto problem = ScaleAndPack(parsed, s_.DrawUnit, scratch_, point))
+      return stop(line, *problem);
     return PointStatus::Ok;
   }
 
   std::int64_t linesRead() const { return linesRead_; }
+  // The line at which the points stopped, if they did. A line of the normalised copy is the
+  // line of the input with the same number.
+  const std::optional<BadLine>& stoppedAt() const { return stoppedAt_; }
 
  private:
   io::LineReader& reader_;
   const RunSettings& s_;
   Platform& p_;
   double length_;
+  PointStatus stop(std::string_view line, LineProblem problem, std::int64_t after = 0) {
+    stoppedAt_ = MakeBadLine(linesRead_ + after, line, problem);
+    return PointStatus::Failed;
+  }
+
   double lastDrawn_ = 0;
+  std::optional<BadLine> stoppedAt_;
   std::int64_t linesRead_ = 0;
   std::int64_t bytesRead_ = 0;
-  std::string x_, y_, z_, colour_;  // reused for every point
+  PointScratch scratch_;
 };
-
-void showStage(Platform& p, const char* text) {
-  p.progress.show();
-  p.progress.setStage(text);
-  p.progress.repaint();
-}
-
-// A failure the run cannot go on from: the user learns which file, and the run ends here.
-bool fail(Platform& p, const std::string& message, const std::string& file) {
-  p.progress.unload();
-  p.ui.messageBox(message + "\n" + file, platform::kAppTitle, platform::MessageIcon::Error);
-  return false;
-}
-
-const char* const kCannotRead = "入力ファイルを読み込めません。";
-const char* const kCannotWrite = "ファイルを書き込めません。";
 
 }  // namespace
 
-bool ConvertTxtSubSample(RunSettings& s, Platform& p) {
+ConversionResult ConvertTxtSubSample(RunSettings& s, Platform& p) {
   const std::string logPath = WriteLogHead(LogVariant::TxtSubSample, s, p.system, p.codePage);
-  showStage(p, "ファイルデータを処理しています。－１");
+  ShowStage(p, "ファイルデータを処理しています。－１");
 
   PointScriptWriter writer(p.codePage, kTextLayout);
-  if (!writer.open(s.AppDir)) return fail(p, kCannotWrite, writer.path());
+  if (!writer.open(s.AppDir)) return NothingSent(p, NothingReason::CannotWrite, writer.path());
   writer.writeHead(s.TargetLayer);
 
   const std::string input = s.InputPath;
   const std::string copy = NormalisedCopyPath(input);
-  auto abandon = [&](const char* message, const std::string& file) {
+  auto abandon = [&](NothingReason reason, const std::string& file) {
     writer.close();
     io::removeFile(copy);
-    return fail(p, message, file);
+    return NothingSent(p, reason, file);
   };
 
-  const std::optional<bool> crlf = PrescanLineEnds(input);
-  if (!crlf) return abandon(kCannotRead, input);
   double lastDrawn = 0;
-  const CopyProgress progress{p.progress, p.ui, lastDrawn};
-  const CopyStatus copied = *crlf ? CopyByLines(input, copy, progress, kSubSampleMaxLines)
-                                  : CopyByChunks(input, copy, progress, false);
-  if (copied == CopyStatus::InputFailed) return abandon(kCannotRead, input);
-  if (copied == CopyStatus::OutputFailed) return abandon(kCannotWrite, copy);
+  const CopyStatus copied =
+      NormaliseTextInput(input, copy, {p.progress, p.ui, lastDrawn}, /*capChunkFraction=*/false);
+  if (copied == CopyStatus::InputFailed) return abandon(NothingReason::CannotRead, input);
+  if (copied == CopyStatus::OutputFailed) return abandon(NothingReason::CannotWrite, copy);
 
-  // After a line copy that stopped early the window keeps what the copy drew.
-  if (copied != CopyStatus::StoppedAtLineWithoutTab) p.progress.unload();
-  showStage(p, "ファイルデータを処理しています。－２");
+  p.progress.unload();
+  ShowStage(p, "ファイルデータを処理しています。－２");
 
   s.InputPath = copy;
   const std::int64_t length = io::fileLength(copy);
   io::LineReader reader;
-  if (length < 0 || !reader.open(copy)) return abandon(kCannotRead, copy);
+  if (length < 0 || !reader.open(copy)) return abandon(NothingReason::CannotRead, copy);
 
   SubSampleSource source(reader, s, p, static_cast<double>(length));
-  writer.writeBody(source);
-  fillProgress(p.progress);
-  reader.close();
-  writer.writeEnd(s);
-  if (!writer.close()) return abandon(kCannotWrite, writer.path());
+  if (!DrawScript(writer, source, reader, s, p))
+    return abandon(NothingReason::CannotWrite, writer.path());
 
   io::removeFile(copy);
   p.progress.unload();
@@ -132,8 +115,18 @@ bool ConvertTxtSubSample(RunSettings& s, Platform& p) {
   AppendLogLines(
       logPath, LogEndLines(LogVariant::TxtSubSample, {source.linesRead(), writer.pointsWritten()}),
       p.system, p.codePage);
-  if (!split.ok) return fail(p, kCannotWrite, split.failedFile);
-  return true;
+  if (!split.ok) return ConversionResult::nothing(NothingReason::CannotWrite, split.failedFile);
+
+  ConversionResult result = ResultOfBody(writer.pointsWritten(), source.stoppedAt());
+  if (result.end == ConversionResult::End::NothingDrawn && !source.stoppedAt()) {
+    if (s.SubSampleStep < 1) {
+      result.reason = NothingReason::StepBelowOne;
+    } else if (source.linesRead() > 0) {
+      result.reason = NothingReason::StepBeyondInput;
+      result.linesRead = source.linesRead();
+    }
+  }
+  return result;
 }
 
 }  // namespace harlowe

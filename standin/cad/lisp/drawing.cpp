@@ -121,7 +121,8 @@ enum class Var {
   Ucsydir,
   Viewctr,
   Viewsize,
-  Dwgname
+  Dwgname,
+  Trustedpaths
 };
 
 struct VarInfo {
@@ -130,10 +131,19 @@ struct VarInfo {
 };
 
 constexpr VarInfo kVars[] = {
-    {"CMDECHO", Var::Cmdecho}, {"OSMODE", Var::Osmode},     {"PDMODE", Var::Pdmode},
-    {"PDSIZE", Var::Pdsize},   {"USERI1", Var::Useri1},     {"CLAYER", Var::Clayer},
-    {"UCSORG", Var::Ucsorg},   {"UCSXDIR", Var::Ucsxdir},   {"UCSYDIR", Var::Ucsydir},
-    {"VIEWCTR", Var::Viewctr}, {"VIEWSIZE", Var::Viewsize}, {"DWGNAME", Var::Dwgname},
+    {"CMDECHO", Var::Cmdecho},
+    {"OSMODE", Var::Osmode},
+    {"PDMODE", Var::Pdmode},
+    {"PDSIZE", Var::Pdsize},
+    {"USERI1", Var::Useri1},
+    {"CLAYER", Var::Clayer},
+    {"UCSORG", Var::Ucsorg},
+    {"UCSXDIR", Var::Ucsxdir},
+    {"UCSYDIR", Var::Ucsydir},
+    {"VIEWCTR", Var::Viewctr},
+    {"VIEWSIZE", Var::Viewsize},
+    {"DWGNAME", Var::Dwgname},
+    {"TRUSTEDPATHS", Var::Trustedpaths},
 };
 
 std::optional<Var> lookup(std::string_view name) {
@@ -182,6 +192,9 @@ std::optional<VarValue> Drawing::getVar(std::string_view name) const {
       return view.height;
     case Var::Dwgname:
       return drawingName;
+    case Var::Trustedpaths:
+      if (!trustedPaths) return std::nullopt;  // a CAD without secure loading
+      return *trustedPaths;
   }
   return std::nullopt;
 }
@@ -224,6 +237,13 @@ SetVarResult Drawing::setVar(std::string_view name, const VarValue& value) {
       auto found = findLayer(*s);
       if (!found || (layers_[*found].flags & kLayerFrozen)) return SetVarResult::BadValue;
       current_ = *found;
+      return SetVarResult::Ok;
+    }
+    case Var::Trustedpaths: {
+      if (!trustedPaths) return SetVarResult::Unknown;
+      const std::string* s = std::get_if<std::string>(&value);
+      if (!s) return SetVarResult::BadType;
+      trustedPaths = *s;
       return SetVarResult::Ok;
     }
     default:

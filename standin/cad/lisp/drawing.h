@@ -78,6 +78,10 @@ class Drawing {
   double pdsize = 0;
   std::int32_t useri1 = 0;
   int zoomExtentsCount = 0;  // how often the view was fitted to the drawing
+  // The trusted locations of a CAD with secure loading (TRUSTEDPATHS, folders separated by ";");
+  // nullopt for a CAD without it, which loads from anywhere without asking.
+  std::optional<std::string> trustedPaths;
+  int untrustedLoads = 0;  // files loaded from outside the trusted locations
 
   void zoomExtents();
 

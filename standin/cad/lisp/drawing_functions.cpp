@@ -181,6 +181,10 @@ class CommandRun {
         ok = zoom();
       } else if (d_.getVar(name)) {
         ok = variable(name);
+      } else if (const Value& fn = in_.intern("C:" + name)->value; fn.kind() == Kind::Func) {
+        // A command defined in AutoLISP as (defun c:NAME () ...).
+        in_.apply(fn, {});
+        ok = true;
       } else {
         say("Unknown command \"" + strText(tok) + "\".  Press F1 for help.\n");
         ok = false;

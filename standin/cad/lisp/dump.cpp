@@ -70,9 +70,11 @@ std::string layersTsv(const Drawing& d) {
 std::string variablesTsv(const Drawing& d) {
   std::string out = "name\tvalue\n";
   for (std::string_view name : Drawing::dumpedVariables()) {
+    std::optional<VarValue> value = d.getVar(name);
+    if (!value) continue;  // a variable this CAD does not have
     out += name;
     out += '\t';
-    VarValue v = *d.getVar(name);
+    const VarValue& v = *value;
     if (auto i = std::get_if<std::int32_t>(&v)) {
       appendInt(out, *i);
     } else if (auto r = std::get_if<double>(&v)) {
@@ -96,6 +98,10 @@ std::string stateText(const Drawing& d, const DumpState& s) {
   appendInt(out, static_cast<std::int64_t>(d.entities().size()));
   out += "\nzoom_extents=";
   appendInt(out, d.zoomExtentsCount);
+  if (d.trustedPaths) {  // a CAD with secure loading
+    out += "\nuntrusted_loads=";
+    appendInt(out, d.untrustedLoads);
+  }
   out += '\n';
   return out;
 }

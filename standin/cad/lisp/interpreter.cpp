@@ -42,7 +42,10 @@ Interpreter::Interpreter(Drawing& drawing, Console& console)
   sym(t_)->value = t_;
   quiet_ = Value(intern(""));
   installCoreFunctions(*this);
+  installControlFunctions(*this);
+  installTextFunctions(*this);
   installDrawingFunctions(*this);
+  installSystemFunctions(*this);
 }
 
 Interpreter::~Interpreter() {
@@ -177,7 +180,8 @@ Value Interpreter::evalText(std::string_view utf8) {
   }
 }
 
-std::filesystem::path Interpreter::findSupportFile(std::string_view name) const {
+std::filesystem::path Interpreter::findSupportFile(std::string_view name,
+                                                   std::string_view defaultExtension) const {
   namespace fs = std::filesystem;
   std::string file(name);
   for (char& c : file) {
@@ -185,7 +189,7 @@ std::filesystem::path Interpreter::findSupportFile(std::string_view name) const 
   }
   fs::path given = utf8Path(file);
   bool hasExtension = given.has_extension();
-  if (!hasExtension) given += ".lsp";
+  if (!hasExtension) given += std::string(defaultExtension);
   if (given.has_parent_path() || given.is_absolute()) {
     std::error_code ec;
     if (fs::is_regular_file(given, ec)) return given;
@@ -205,6 +209,14 @@ Value Interpreter::load(std::string_view name) {
     throw LispError("LOAD failed: \"" + std::string(name) + "\"");
   }
   if (loadDepth_ >= kMaxLoadDepth) throw LispError("LOAD failed: too deeply nested");
+  if (drawing_.trustedPaths && !isTrusted(file)) {
+    // A CAD with secure loading asks before it loads a file from anywhere else.
+    ++drawing_.untrustedLoads;
+    console_.print("Loading from an untrusted location: " + pathUtf8(file) + "\n");
+    if (!console_.confirmUntrustedLoad(file)) {
+      throw LispError("LOAD failed: \"" + std::string(name) + "\" is not trusted");
+    }
+  }
   struct Depth {
     int& d;
     explicit Depth(int& x) : d(x) { ++d; }
@@ -219,6 +231,77 @@ Value Interpreter::load(std::string_view name) {
   }
   if (ascii) return evalText(bytes);
   return evalText(console_.decodeAnsi(bytes));
+}
+
+std::optional<std::string> Interpreter::getEnv(std::string_view name) const {
+  std::string key = upperAscii(name);
+  if (key == "ACAD") {
+    std::string joined;
+    for (const std::filesystem::path& f : support_) {
+      if (!joined.empty()) joined += ';';
+      joined += pathUtf8(f);
+    }
+    return joined;
+  }
+  auto it = env_.find(key);
+  if (it == env_.end()) return std::nullopt;
+  return it->second;
+}
+
+void Interpreter::setEnv(std::string_view name, const std::string& value) {
+  std::string key = upperAscii(name);
+  if (key != "ACAD") {
+    env_[key] = value;
+    return;
+  }
+  support_.clear();
+  for (const std::string& folder : splitPathList(value)) support_.push_back(utf8Path(folder));
+}
+
+namespace {
+
+// A folder as text for comparing: "/" as "\", no separator at its end, ASCII upper case.
+std::string folderKey(std::string text) {
+  for (char& c : text) {
+    if (c == '/') c = '\\';
+  }
+  while (!text.empty() && text.back() == '\\') text.pop_back();
+  return upperAscii(text);
+}
+
+}  // namespace
+
+bool Interpreter::isTrusted(const std::filesystem::path& file) const {
+  if (!drawing_.trustedPaths) return true;
+  const std::string folder = folderKey(pathUtf8(file.parent_path()));
+  for (std::string entry : splitPathList(*drawing_.trustedPaths)) {
+    bool withSubfolders =
+        entry.size() >= 4 && (entry.ends_with("\\...") || entry.ends_with("/..."));
+    if (withSubfolders) entry.resize(entry.size() - 4);
+    const std::string key = folderKey(entry);
+    if (key.empty()) continue;
+    if (folder == key) return true;
+    if (withSubfolders && folder.size() > key.size() && folder.compare(0, key.size(), key) == 0 &&
+        folder[key.size()] == '\\') {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::vector<std::string> splitPathList(std::string_view list) {
+  std::vector<std::string> out;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t end = list.find(';', start);
+    if (end == std::string_view::npos) end = list.size();
+    std::string_view item = list.substr(start, end - start);
+    while (!item.empty() && item.front() == ' ') item.remove_prefix(1);
+    while (!item.empty() && item.back() == ' ') item.remove_suffix(1);
+    if (!item.empty()) out.emplace_back(item);
+    start = end + 1;
+  }
+  return out;
 }
 
 // --- argument helpers -------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -35,6 +36,18 @@ class Console {
   // Called now and then during long evaluations (keeps a window responsive); may throw
   // LispError to cancel the evaluation.
   virtual void poll() {}
+  // getfiled: the file the user chose in a file dialog, or nullopt when the dialog was cancelled.
+  // defaultFile may be empty, a name or a full path; extension has no dot ("exe").
+  virtual std::optional<std::string> chooseFile(std::string_view /*title*/,
+                                                std::string_view /*defaultFile*/,
+                                                std::string_view /*extension*/) {
+    return std::nullopt;
+  }
+  // startapp: starts a program with this command line; false when it could not be started.
+  virtual bool startProgram(std::string_view /*commandLine*/) { return false; }
+  // Secure loading: a file from a folder outside the trusted locations is about to be loaded;
+  // true to load it.
+  virtual bool confirmUntrustedLoad(const std::filesystem::path& /*file*/) { return true; }
 };
 
 class Interpreter {
@@ -47,6 +60,10 @@ class Interpreter {
   Drawing& drawing() { return drawing_; }
   Console& console() { return console_; }
   std::vector<std::filesystem::path>& supportFolders() { return support_; }
+  // Environment settings of getenv and setenv. "ACAD" is the support file search path: the
+  // support folders joined by ";".
+  std::optional<std::string> getEnv(std::string_view name) const;
+  void setEnv(std::string_view name, const std::string& value);
 
   // Evaluates every form of a UTF-8 text in turn; returns the value of the last one. Throws
   // LispError for an evaluation error and for text that is not well formed (the forms before
@@ -66,9 +83,14 @@ class Interpreter {
   void defineSubr(std::string_view name, SubrFn fn);
   void defineSpecial(std::string_view name, SpecialFn fn);
 
-  // Finds a support file by name: ".lsp" is added when the name has no extension, and names are
-  // compared without regard to case. Empty when none is found.
-  std::filesystem::path findSupportFile(std::string_view name) const;
+  // Finds a support file by name: `defaultExtension` (".lsp" for load) is added when the name
+  // has no extension, and names are compared without regard to case. A name with a folder is
+  // looked up there alone. Empty when none is found.
+  std::filesystem::path findSupportFile(std::string_view name,
+                                        std::string_view defaultExtension = ".lsp") const;
+  // Whether a file lies in one of the trusted locations (TRUSTEDPATHS; an entry ending in
+  // "\..." takes in its subfolders too).
+  bool isTrusted(const std::filesystem::path& file) const;
 
   int loadDepth() const { return loadDepth_; }
 
@@ -80,6 +102,7 @@ class Interpreter {
   Drawing& drawing_;
   Console& console_;
   std::vector<std::filesystem::path> support_;
+  std::unordered_map<std::string, std::string> env_;  // by upper-case name
   std::unordered_map<std::string, SymObj*> symbols_;
   std::vector<Value> keep_;  // owns the symbols
   Value quote_, t_, quiet_, lambda_;
@@ -100,6 +123,12 @@ std::optional<Point3> toPoint(const Value& v);
 Value pointValue(const Point3& p);
 
 void installCoreFunctions(Interpreter& in);
+void installControlFunctions(Interpreter& in);
+void installTextFunctions(Interpreter& in);
 void installDrawingFunctions(Interpreter& in);
+void installSystemFunctions(Interpreter& in);
+
+// A list of folders separated by ";", blanks around each trimmed, empty entries left out.
+std::vector<std::string> splitPathList(std::string_view list);
 
 }  // namespace standin::lisp

@@ -11,6 +11,7 @@ Session::Session(Drawing& drawing, SessionHost& host, SessionOptions options)
       interp_(drawing, *this),
       dump_(options_.dumpFolder) {
   interp_.supportFolders() = options_.supportFolders;
+  drawing_.trustedPaths = options_.trustedPaths;
 }
 
 void Session::type(std::string_view utf8) {

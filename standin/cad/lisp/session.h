@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,8 @@ struct SessionOptions {
   std::vector<std::filesystem::path> supportFolders;
   std::filesystem::path dumpFolder;  // empty: no dump
   bool continueAtPause = true;       // the answer to getpoint pauses
+  // A CAD with secure loading: its trusted locations (TRUSTEDPATHS); nullopt for none.
+  std::optional<std::string> trustedPaths;
 };
 
 // The window side of a session.
@@ -30,6 +33,12 @@ class SessionHost {
   virtual std::string decodeAnsi(std::string_view bytes) = 0;
   virtual void historyAdded(std::string_view) {}  // text appended to the history
   virtual void poll() {}                          // a turn of the event pump while busy
+  // getfiled's dialog and startapp (see Console).
+  virtual std::optional<std::string> chooseFile(std::string_view, std::string_view,
+                                                std::string_view) {
+    return std::nullopt;
+  }
+  virtual bool startProgram(std::string_view) { return false; }
 };
 
 class Session : private Console {
@@ -61,6 +70,13 @@ class Session : private Console {
   std::string decodeAnsi(std::string_view bytes) override { return host_.decodeAnsi(bytes); }
   bool continueAtPause() override { return options_.continueAtPause; }
   void poll() override;
+  std::optional<std::string> chooseFile(std::string_view title, std::string_view defaultFile,
+                                        std::string_view extension) override {
+    return host_.chooseFile(title, defaultFile, extension);
+  }
+  bool startProgram(std::string_view commandLine) override {
+    return host_.startProgram(commandLine);
+  }
 
   void enterLine(const std::string& line);
   void evaluate(const std::string& text);

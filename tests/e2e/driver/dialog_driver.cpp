@@ -44,6 +44,11 @@
 //                               code page, the window TITLE to the front, a click into the centre
 //                               of its descendant whose window text is CHILD, then Ctrl+V
 //   paste-file TITLE CHILD FILE the same with the content of FILE (UTF-8)
+//   browse-folder TEXT PATH     folder browser whose title text is TEXT: select PATH (checked in
+//                               its tree), press OK; waits until it is gone
+//   browse-cancel TEXT          folder browser: press Cancel; waits until it is gone
+//   descendants TITLE           every descendant of the window: class, id, visible, text
+//   rect TITLE [CLASS]          the window's screen rectangle: left top width height
 //   cover TITLE SECONDS         another program's window over the window TITLE: a topmost window
 //                               "Driver Cover" on the same spot, kept for SECONDS, then closed
 // clang-format off
@@ -60,6 +65,8 @@
 #include <vector>
 
 #include "driver_util.h"
+#include "folder_browser.h"
+#include "window_info.h"
 
 using namespace driver;
 
@@ -201,7 +208,8 @@ bool Locate(const std::wstring& form, const std::wstring& name, bool acting, Tar
     return false;
   }
   if (name.empty()) return true;
-  t->control = FindControl(t->form, name);
+  // A form that has just come up may still be making its controls.
+  t->control = WaitFor([&] { return FindControl(t->form, name); });
   if (!t->control) {
     Fail(L"form \"" + form + L"\" has no control " + name);
     return false;
@@ -530,6 +538,10 @@ int Run(std::vector<std::wstring> a) {
   if (cmd == L"focus" && n == 1) return CmdFocus(arg(1));
   if (cmd == L"key" && n == 2) return CmdKey(arg(1), arg(2));
   if (cmd == L"close" && n == 1) return CmdClose(arg(1));
+  if (cmd == L"browse-folder" && n == 2) return CmdBrowseFolder(arg(1), arg(2));
+  if (cmd == L"browse-cancel" && n == 1) return CmdBrowseCancel(arg(1));
+  if (cmd == L"descendants" && n == 1) return CmdDescendants(arg(1));
+  if (cmd == L"rect" && (n == 1 || n == 2)) return CmdRect(arg(1), arg(2));
   if (cmd == L"paste" && n == 3) return CmdPaste(arg(1), arg(2), arg(3));
   if (cmd == L"paste-file" && n == 3) {
     std::wstring text;

@@ -98,6 +98,7 @@ prepare_program_folder() {
 # caption. Several instances run side by side when each gets its own NAME (its folder
 # $E2E_WORK/NAME, default "cad") and drawing name DRAWING (default Drawing1.dwg); CAD_DIR and
 # CAD_PID then belong to the instance started last, whose exact caption is CAD_CAPTION.
+# STANDIN_INI_EXTRA, when set, is appended to its settings (e.g. SecureLoad=1).
 CAD_TITLE="StandInCAD - *"
 start_standin_cad() {
   local support_win name=${2:-cad} drawing=${3:-Drawing1.dwg} wait_for=$CAD_TITLE
@@ -116,7 +117,7 @@ DrawingName=$drawing
 SupportPath=$support_win
 DumpFolder=dump
 GetPointAnswer=continue
-"
+${STANDIN_INI_EXTRA:-}"
   win_start "$CAD_DIR/standin_cad.exe" >>"$E2E_WORK/$name.stderr.log" 2>&1
   CAD_PID=$WIN_PID
   drv --timeout 30000 wait "$wait_for" >/dev/null || e2e_fail "the stand-in CAD did not show"

@@ -18,10 +18,10 @@
 
 #include "import/progress.h"
 #include "import/run_settings.h"
-#include "win32/option_forms_win32.h"
-#include "win32/progress_window.h"
 #include "win32/win_codepage.h"
+#include "win32/win_option_forms.h"
 #include "win32/win_platform.h"
+#include "win32/win_progress_window.h"
 #include "win32/win_text.h"
 
 using namespace harlowe;

@@ -9,7 +9,6 @@ HARLOWE_FUZZ_TARGET(txt_subsample, 8 * 1024, "conversion") {
   harlowe::fuzz::FuzzInput in(data, size);
   harlowe::fuzz::ConversionInput input = harlowe::fuzz::takeConversionInput(in, ".txt");
   harlowe::fuzz::Tolerances known;
-  known.logCountsUnflushedGroup = true;
   known.logCountsRefusedPoints = true;
   harlowe::fuzz::runConversion("txt_subsample", input, harlowe::ConvertTxtSubSample, known);
 }

@@ -1,8 +1,8 @@
-#include "win32/progress_window.h"
+#include "win32/win_progress_window.h"
 
 #include "dialogs/form2.h"
 #include "dialogs/progress_bar.h"
-#include "win32/form_host.h"
+#include "win32/win_form_host.h"
 
 namespace harlowe::win32 {
 

@@ -3,6 +3,11 @@
 // resolution), routes control notifications to the form's handlers, runs the modal loop and
 // unloads. Every child control carries its table name as the window property
 // "HarloweControlName" (a global atom), so that a test driver in another process can find it.
+//
+// The class is implemented across win_form_*.cpp: lifecycle (window, load, show, modal loop,
+// destroy), geometry (DPI, twips, placement), controls (creation from the table, visibility,
+// look-up), fonts (choice and fitting), paint (labels, frames, images, lines, pictures),
+// messages (notifications to events, subclassed controls) and access (the FormHost calls).
 #include <windows.h>
 
 #include <functional>
@@ -12,7 +17,7 @@
 #include <tuple>
 #include <vector>
 
-#include "dialogs/form_host.h"
+#include "dialogs/form_host_interface.h"
 
 namespace harlowe::win32 {
 
@@ -96,7 +101,6 @@ class Win32Form : public dialogs::FormHost {
   Control& at(std::string_view name);
   const Control& at(std::string_view name) const;
   Control* byWindow(HWND hwnd);
-  Control* byId(int id);
   HFONT font(const dialogs::FontSpec& fontSpec, int pixels);
   void fitFont(Control& c);
   bool fits(const Control& c, HDC dc, const std::wstring& text, int em) const;

@@ -1,7 +1,7 @@
 #pragma once
-// The pictures that the guidance windows show, drawn by our own GDI code: the name and type
-// fields of a save dialog for a .txt export, the settings dialog of an ASCII export, and the
-// .ply save with its BINARY / ASCII question.
+// The pictures that the forms show, drawn by our own GDI code: the name and type fields of a
+// save dialog for a .txt export, the settings dialog of an ASCII export, the .ply save with its
+// BINARY / ASCII question, and the installer's picture of a scanned hill of points.
 #include <windows.h>
 
 #include <string_view>

@@ -1,11 +1,13 @@
-#include "win32/form_pictures.h"
+#include "win32/win_form_pictures.h"
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "dialogs/form9.h"
+#include "installer/form1.h"
 
 namespace harlowe::win32 {
 
@@ -216,6 +218,38 @@ void drawPlySave(Canvas& c) {
   c.frame(x, y, w, h, kFrame);
 }
 
+// 96 × 96: the installer's picture: a scanned hill of coloured points over a drawing grid, with
+// the cross-hair of a CAD cursor.
+void drawInstaller(Canvas& c) {
+  c.fill(0, 0, 96, 96, kWhite);
+  for (int i = 8; i < 96; i += 16) {
+    c.fill(i, 0, 1, 96, RGB(225, 232, 240));
+    c.fill(0, i, 96, 1, RGB(225, 232, 240));
+  }
+  // A dome of points, coloured by height from blue through green to orange; a fixed
+  // pseudo-random spread so that the picture is the same on every screen.
+  unsigned seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int>((seed >> 16) & 0x7fff);
+  };
+  for (int n = 0; n < 420; ++n) {
+    int x = 6 + next() % 84;
+    double u = (x - 48) / 42.0;
+    int top = 82 - static_cast<int>(56 * (1 - u * u));
+    int y = top + next() % std::max(1, 86 - top);
+    double h = (86.0 - y) / 56.0;
+    COLORREF col = h < 0.33   ? RGB(40, 90 + static_cast<int>(400 * h), 200)
+                   : h < 0.66 ? RGB(60 + static_cast<int>(200 * (h - 0.33)), 170, 80)
+                              : RGB(240, 150 - static_cast<int>(150 * (h - 0.66)), 40);
+    c.fill(x, y, 2, 2, col);
+  }
+  c.line(70, 8, 70, 30, RGB(200, 0, 0));
+  c.line(59, 19, 82, 19, RGB(200, 0, 0));
+  c.frame(66, 15, 9, 9, RGB(200, 0, 0));
+  c.frame(0, 0, 96, 96, kFrame);
+}
+
 }  // namespace
 
 void drawFormPicture(std::string_view id, HDC dc, const RECT& box, int designWidth,
@@ -225,6 +259,7 @@ void drawFormPicture(std::string_view id, HDC dc, const RECT& box, int designWid
   if (id == dialogs::kPictureSaveTxtFields) draw = drawSaveTxtFields;
   if (id == dialogs::kPictureAsciiSaveDialog) draw = drawAsciiSaveDialog;
   if (id == dialogs::kPicturePlySave) draw = drawPlySave;
+  if (id == installer::kPictureInstaller) draw = drawInstaller;
   if (!draw) return;
   int saved = SaveDC(dc);
   SetMapMode(dc, MM_ANISOTROPIC);

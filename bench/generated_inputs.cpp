@@ -1,5 +1,5 @@
-// Throughput of the every-n-th text converter, split included, against the I/O floor: a plain
-// sequential copy of the same input on the same disk.
+// Throughput of the every-n-th text converter on generated inputs, split included, against the
+// I/O floor: a plain sequential copy of the same input on the same disk.
 //
 //   harlowe_bench [--dir DIR] [--points 1000000,10000000] [--steps 1,10] [--units m,mm]
 //                 [--forms lf,crlf] [--repeat N]
@@ -16,8 +16,6 @@
 //
 // Inputs are generated in DIR (CloudCompare style: LF with blanks, and CR LF with TABs); the
 // scripts are written to DIR/app. Everything is removed again at the end.
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -27,25 +25,17 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "common/file_io.h"
 #include "import/converters/txt_subsample.h"
 #include "tests/support/cp932_codepage.h"
 #include "tests/support/fake_platform.h"
 
+namespace harlowe::bench {
+
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-double seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-long peakRssKb() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss;
-}
 
 // Six columns as CloudCompare writes them: coordinates with six decimals, colours 0-255.
 void generate(const fs::path& file, std::int64_t points, bool crlfTabs) {
@@ -145,13 +135,6 @@ struct RunTimes {
   double total = 0, copy = 0, draw = 0, split = 0;
 };
 
-void clearScripts(const fs::path& app) {
-  for (const auto& e : fs::directory_iterator(app)) {
-    const std::string name = e.path().filename().string();
-    if (name.rfind("ENT_GO", 0) == 0 || name.rfind("ent_go", 0) == 0) fs::remove(e.path());
-  }
-}
-
 std::vector<std::string> splitList(const std::string& s) {
   std::vector<std::string> out;
   std::size_t from = 0;
@@ -170,29 +153,9 @@ std::vector<std::int64_t> parseList(const std::string& s) {
   return out;
 }
 
-// A progress window that only notes when each stage text appears: the converter sets one per
-// stage, so the gaps between them are the stage times.
-class StageClock : public harlowe::platform::ProgressWindow {
- public:
-  void show() override {}
-  void setStage(const std::string&) override { marks.push_back(Clock::now()); }
-  void drawBar(double) override {}
-  void setPercentText(const std::string&) override {}
-  void repaint() override {}
-  void unload() override {}
-
-  // Seconds from stage `i` to the next one (or to `end` for the last stage); 0 when missing.
-  double stage(std::size_t i, Clock::time_point end) const {
-    if (i >= marks.size()) return 0;
-    const auto to = i + 1 < marks.size() ? marks[i + 1] : end;
-    return std::chrono::duration<double>(to - marks[i]).count();
-  }
-  std::vector<Clock::time_point> marks;
-};
-
 }  // namespace
 
-int main(int argc, char** argv) {
+int GeneratedInputsBench(int argc, char** argv) {
   fs::path dir = fs::current_path() / "harlowe_bench_data";
   std::vector<std::int64_t> sizes = {1'000'000, 10'000'000};
   std::vector<std::int64_t> steps = {1, 10};
@@ -247,7 +210,7 @@ int main(int argc, char** argv) {
           RunTimes best;
           for (int r = 0; r < repeat; ++r) {
             clearScripts(dir / "app");
-            window.marks.clear();
+            window.clear();
             harlowe::RunSettings s;
             s.AppDir = system.folder + "\\";
             // In the program's own form, with backslashes, so that the log goes beside the
@@ -258,7 +221,7 @@ int main(int argc, char** argv) {
             s.DrawUnit.assign(unit.data(), unit.size());
             s.SubSampleStep = static_cast<std::int16_t>(n);
             const auto t0 = Clock::now();
-            const bool ok = harlowe::ConvertTxtSubSample(s, platform);
+            const bool ok = harlowe::ConvertTxtSubSample(s, platform).sendsToCad();
             const auto t1 = Clock::now();
             if (!ok) {
               std::fprintf(stderr, "conversion failed\n");
@@ -289,3 +252,5 @@ int main(int argc, char** argv) {
   fs::remove_all(dir);
   return 0;
 }
+
+}  // namespace harlowe::bench

@@ -1,7 +1,7 @@
-#include "win32/option_forms_win32.h"
+#include "win32/win_option_forms.h"
 
 #include "dialogs/option_forms.h"
-#include "win32/form_host.h"
+#include "win32/win_form_host.h"
 
 namespace harlowe::win32 {
 

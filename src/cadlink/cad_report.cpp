@@ -1,0 +1,191 @@
+#include "cadlink/cad_report.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "cadlink/cad_search.h"
+
+namespace harlowe::cadlink {
+
+using platform::WindowHandle;
+
+namespace {
+
+constexpr std::size_t kMaxListed = 12;
+
+bool isSet(const std::string& value) { return !value.empty() && value != "???"; }
+
+std::string quoted(const std::string& s) { return "「" + s + "」"; }
+
+// Up to kMaxListed texts, each quoted, in the order given, without repeats.
+std::string listOf(const std::vector<std::string>& texts) {
+  std::vector<std::string> seen;
+  std::string out;
+  for (const std::string& t : texts) {
+    if (t.empty() || std::find(seen.begin(), seen.end(), t) != seen.end()) continue;
+    if (seen.size() == kMaxListed) {
+      out += " …";
+      break;
+    }
+    seen.push_back(t);
+    if (!out.empty()) out += ' ';
+    out += quoted(t);
+  }
+  return out.empty() ? "（なし）" : out;
+}
+
+// Walks of the desktop for the report, through the same calls as the search.
+class DesktopView {
+ public:
+  DesktopView(const SettingsSource& src, CadSearch& search) : src_(src), search_(search) {}
+
+  struct Process {
+    std::uint32_t id;
+    std::string baseName;
+  };
+  std::vector<Process> processes() {
+    std::vector<Process> out;
+    platform::Handle snap = src_.desktop.CreateToolhelp32Snapshot(platform::kTh32csSnapProcess, 0);
+    if (snap == platform::kInvalidHandle) return out;
+    platform::ProcessEntry e;
+    for (bool ok = src_.desktop.Process32First(snap, e); ok;
+         ok = src_.desktop.Process32Next(snap, e)) {
+      out.push_back({e.th32ProcessID, ExeBaseName(src_.codePage.fromAnsi(e.exeFile))});
+    }
+    src_.desktop.CloseHandle(snap);
+    return out;
+  }
+  // The captions of the top-level windows of a process's threads.
+  std::vector<std::string> windowCaptions(std::uint32_t processId) {
+    std::vector<std::uint32_t> threads;
+    platform::Handle snap = src_.desktop.CreateToolhelp32Snapshot(platform::kTh32csSnapThread, 0);
+    if (snap == platform::kInvalidHandle) return {};
+    platform::ThreadEntry t;
+    for (bool ok = src_.desktop.Thread32First(snap, t); ok;
+         ok = src_.desktop.Thread32Next(snap, t)) {
+      if (t.th32OwnerProcessID == processId) threads.push_back(t.th32ThreadID);
+    }
+    src_.desktop.CloseHandle(snap);
+    std::vector<std::string> captions;
+    for (std::uint32_t id : threads) {
+      src_.desktop.EnumThreadWindows(
+          id,
+          [&](WindowHandle w, std::intptr_t) {
+            captions.push_back(search_.GetWindowCaption(w));
+            return true;
+          },
+          0);
+    }
+    return captions;
+  }
+  // The texts of a window's descendants; `found` tells whether one of them is `wanted`.
+  std::vector<std::string> childTexts(WindowHandle parent, const std::string& wanted, bool& found) {
+    std::vector<std::string> texts;
+    found = false;
+    if (parent == 0) return texts;
+    src_.desktop.EnumChildWindows(
+        parent,
+        [&](WindowHandle w, std::intptr_t) {
+          texts.push_back(search_.GetWindowCaption(w));
+          if (texts.back() == wanted) found = true;
+          return true;
+        },
+        0);
+    return texts;
+  }
+
+ private:
+  const SettingsSource& src_;
+  CadSearch& search_;
+};
+
+}  // namespace
+
+CadReport describeCadSetup(const SettingsSource& src) {
+  CadSearch search(src);
+  search.FindCadInstances();
+  const CadSettings& s = search.settings();
+  DesktopView view(src, search);
+  CadReport report;
+  std::string& out = report.text;
+
+  auto value = [](const std::string& v, const char* unset) { return isSet(v) ? v : unset; };
+  out += "設定ファイル: " + s.AppFolder + "MkScr.ini\n";
+  out += "  ACADName = " + value(s.ACADName, "（未設定）") + "\n";
+  out += "  MainCaption = " + value(s.MainCaption, "（未設定）") + "\n";
+  out += "  TextCaption = " + value(s.TextCaption, "（使いません）") + "\n";
+  out += "  CommandCaption = " + value(s.CommandCaption, "（未設定）") + "\n\n";
+
+  auto programsWithWindows = [&] {
+    std::vector<std::string> names;
+    for (const auto& p : view.processes())
+      if (!view.windowCaptions(p.id).empty()) names.push_back(p.baseName);
+    return "ウィンドウのあるプログラム: " + listOf(names) + "\n";
+  };
+  if (!isSet(s.ACADName)) {
+    out +=
+        "ACADName が設定されていません。CADのプログラム名（タスクマネージャーの「詳細」に"
+        "出る名前から .exe を除いたもの）を書いてください。\n";
+    out += programsWithWindows();
+  } else if (!isSet(s.MainCaption) || !isSet(s.CommandCaption)) {
+    out += std::string(isSet(s.MainCaption) ? "CommandCaption" : "MainCaption") +
+           " が設定されていません。下の一覧を見て書いてください。\n";
+  }
+
+  std::vector<std::uint32_t> cadIds;
+  for (const auto& p : view.processes())
+    if (isSet(s.ACADName) && p.baseName == s.ACADName) cadIds.push_back(p.id);
+  if (isSet(s.ACADName) && cadIds.empty()) {
+    out += "ACADName " + quoted(s.ACADName) +
+           " のプログラムが起動していません。CADを起動してから、もう一度実行してください"
+           "（名前は大文字と小文字も区別します）。\n";
+    out += programsWithWindows();
+  }
+
+  // One list item per CAD process, in the order of the processes.
+  const ComboBox& list = search.frmMain.peekList();
+  for (int i = 0; i < list.ListCount(); ++i) {
+    const CadWindowEntry& e = search.CadWindows[list.items[i].itemData];
+    const std::string n = std::to_string(i + 1);
+    out +=
+        "CAD [" + n + "]" + (e.DrawingName.empty() ? "" : " 図面 " + quoted(e.DrawingName)) + "\n";
+    if (e.MainWnd == 0) {
+      out += "  メインウィンドウ: なし（" + quoted(s.MainCaption) +
+             " で始まるウィンドウがありません）\n  このCADのウィンドウ: " +
+             listOf(i < static_cast<int>(cadIds.size()) ? view.windowCaptions(cadIds[i])
+                                                        : std::vector<std::string>{}) +
+             "\n";
+    } else {
+      out += "  メインウィンドウ: あり\n";
+    }
+    if (isSet(s.TextCaption))
+      out += std::string("  テキストウィンドウ: ") + (e.TextWnd ? "あり\n" : "なし\n");
+    bool inMain = false, inText = false;
+    std::vector<std::string> texts = view.childTexts(e.MainWnd, s.CommandCaption, inMain);
+    view.childTexts(e.TextWnd, s.CommandCaption, inText);
+    if (inMain || inText) {
+      out += std::string("  コマンドライン: あり（") +
+             (inMain ? "メインウィンドウ" : "テキストウィンドウ") + "）\n";
+    } else if (e.MainWnd != 0) {
+      out += "  コマンドライン: なし（" + quoted(s.CommandCaption) +
+             " のウィンドウがありません）\n  メインウィンドウの中の文字列: " + listOf(texts) + "\n";
+    }
+  }
+
+  const CadWindowEntry* target = search.selectedEntry();
+  report.ready = target != nullptr && target->MainWnd != 0 && search.LastCommandWnd != 0;
+  out += "\n";
+  if (report.ready) {
+    out += "Harlowe は CAD [" + std::to_string(list.ListIndex + 1) + "]" +
+           (target->DrawingName.empty() ? "" : "（図面 " + quoted(target->DrawingName) + "）") +
+           " のコマンドラインにコマンドを送ります。";
+  } else {
+    out +=
+        "このままでは Harlowe はCADにコマンドを送れません。mkscr.ini を直して、もう一度"
+        "実行してください。";
+  }
+  return report;
+}
+
+}  // namespace harlowe::cadlink

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The equal-interval roads for a real CloudCompare export, unattended: full and quick at 10 mm and
+# at 100 mm. The stand-in CAD must hold exactly the points that an independent transcription of
+# each thinning keeps (tests/e2e/lib/interval_expected.py), in file order, with their coordinates
+# and true colours; the log names the run; no work file is left beside the input.
+source "$(dirname "$0")/lib/run-scenario.sh"
+
+src=$(sample table_mug_stereo_cc_space_lf.txt) || exit 1
+total=$(wc -l <"$src")
+
+for run in "full 10" "full 100" "quick 10" "quick 100"; do
+  read -r kind interval <<<"$run"
+  out="$work/$kind-$interval"
+  options=(--interval "$interval" --unit m)
+  [[ $kind == quick ]] && options+=(--quick)
+  "$here/harlowe-run.sh" --input "$src" --filter txt --out "$out" "${options[@]}" --timeout 300 ||
+    fail "$kind $interval mm: the run did not end normally"
+
+  python3 "$here/lib/interval_expected.py" "$kind" "$interval" <"$src" >"$out/expected.txt" ||
+    fail "$kind $interval mm: no expectation"
+  want=$(wc -l <"$out/expected.txt")
+  got=$(($(wc -l <"$out/cad/entities.tsv") - 1))
+  ((got == want)) || fail "$kind $interval mm: the CAD holds $got points, expected $want"
+  bad=$(tail -n +2 "$out/cad/entities.tsv" | paste - "$out/expected.txt" | awk -F'\t' '
+    function off(a, b) { d = a - b; if (d < 0) d = -d; return d > 1e-9 }
+    { split($7, e, " ")
+      if ($1 != "POINT" || off($3, e[1]) || off($4, e[2]) || off($5, e[3]) ||
+          $6 != e[4] * 65536 + e[5] * 256 + e[6]) { print "point " NR ": " $0; exit } }')
+  [[ -z "$bad" ]] || fail "$kind $interval mm: $bad"
+
+  [[ $(cut -f1 "$out/input-folder.txt") == "QMR_実行.log" ]] ||
+    fail "$kind $interval mm: left beside the input: $(cut -f1 "$out/input-folder.txt" | paste -sd' ')"
+  log=$(iconv -f CP932 -t UTF-8 "$out/QMR_実行.log") || fail "the log is not CP932 text"
+  grep -q "^等間隔間引き値 : $interval "$'\r'"\?$" <<<"$log" || fail "$kind $interval mm: log: $log"
+  if [[ $kind == full ]]; then
+    grep -q "^実行種類　:　等間隔間引き"$'\r'"\?$" <<<"$log" || fail "full: log kind: $log"
+    grep -q "^総点群数 : $total"$'\r'"\?$" <<<"$log" || fail "full: log without the count: $log"
+    grep -q "^描画点群数 : $want"$'\r'"\?$" <<<"$log" || fail "full: log without the kept: $log"
+  else
+    grep -q "^実行種類　:　等間隔間引き（簡易型）"$'\r'"\?$" <<<"$log" || fail "quick: log kind: $log"
+  fi
+  echo "$kind $interval mm: $want of $total points drawn"
+done
