@@ -166,4 +166,16 @@ void runConversion(const char* scratchName, ConversionInput& input,
   }
 }
 
+void fuzzConversion(const std::uint8_t* data, std::size_t size, const char* scratchName,
+                    const char* extension, ConversionResult (*convert)(RunSettings&, Platform&),
+                    bool equalInterval) {
+  FuzzInput in(data, size);
+  ConversionInput input = takeConversionInput(in, extension);
+  if (equalInterval && input.settings.ThinningInterval == 0.0f)
+    input.settings.ThinningInterval = 1.0f;
+  Tolerances known;
+  known.logCountsRefusedPoints = true;
+  runConversion(scratchName, input, convert, known);
+}
+
 }  // namespace harlowe::fuzz

@@ -49,4 +49,11 @@ void runConversion(const char* scratchName, ConversionInput& input,
                    const std::function<ConversionResult(RunSettings&, Platform&)>& convert,
                    const Tolerances& tolerances = {});
 
+// The whole body of a conversion target: the input taken apart (with `extension` ending the file
+// name), the converter run and every check made, with the tolerances still open. An
+// equal-interval converter gets an interval of at least 1 mm, as its form makes sure.
+void fuzzConversion(const std::uint8_t* data, std::size_t size, const char* scratchName,
+                    const char* extension, ConversionResult (*convert)(RunSettings&, Platform&),
+                    bool equalInterval = false);
+
 }  // namespace harlowe::fuzz

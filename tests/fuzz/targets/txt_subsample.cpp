@@ -1,14 +1,10 @@
-// The every-n-th conversion of CloudCompare text, whole, as users run it (see conversion_run.h
-// for the input layout and the checks).
+// The every-n-th conversion of CloudCompare text, whole, as users run it (see conversion_run.h for
+// the input layout and the checks).
 #include "import/converters/txt_subsample.h"
 
 #include "tests/fuzz/conversion_run.h"
 #include "tests/fuzz/fuzz_target.h"
 
 HARLOWE_FUZZ_TARGET(txt_subsample, 8 * 1024, "conversion") {
-  harlowe::fuzz::FuzzInput in(data, size);
-  harlowe::fuzz::ConversionInput input = harlowe::fuzz::takeConversionInput(in, ".txt");
-  harlowe::fuzz::Tolerances known;
-  known.logCountsRefusedPoints = true;
-  harlowe::fuzz::runConversion("txt_subsample", input, harlowe::ConvertTxtSubSample, known);
+  harlowe::fuzz::fuzzConversion(data, size, "txt_subsample", ".txt", harlowe::ConvertTxtSubSample);
 }
