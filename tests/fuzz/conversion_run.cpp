@@ -29,8 +29,7 @@ class CadHost : public standin::lisp::SessionHost {
   const test::Cp932CodePage& cp_;
 };
 
-// The number after `label` on the last line of the log that starts with it (the end lines come
-// last; a layer name or path in the head may hold anything, line breaks too).
+// The number after `label` on the last line of the log's end lines that starts with it.
 std::optional<std::int64_t> logCount(const std::string& log, const std::string& label) {
   const auto at = log.rfind("\n" + label);
   if (at == std::string::npos) return std::nullopt;
@@ -154,7 +153,13 @@ void runConversion(const char* scratchName, ConversionInput& input,
   FUZZ_CHECK(result.pointsDrawn == facts.calledRecords,
              "the result counts the points the script draws");
 
-  const std::string log = cp.fromAnsi(readBytes(dataDir / kLogName));
+  // The counts stand after the head, whose last line names the layer (which may hold anything,
+  // a line that looks like a count too).
+  const std::string whole = cp.fromAnsi(readBytes(dataDir / kLogName));
+  const std::string layerLine = "指定描画レイヤー :" + layerAsRead + "\r\n";
+  const auto headEnd = whole.rfind(layerLine);
+  FUZZ_CHECK(headEnd != std::string::npos, "the log's head names the layer");
+  const std::string log = "\n" + whole.substr(headEnd + layerLine.size());
   std::optional<std::int64_t> logged = logCount(log, "描画点数 : ");
   if (!logged) logged = logCount(log, "描画点群数 : ");
   if (!logged) return;  // a log without a count (PTX)
