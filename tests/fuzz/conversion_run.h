@@ -38,8 +38,8 @@ ConversionInput takeConversionInput(FuzzInput& in, const char* extension);
 
 // Known faults that a target tolerates until their fix lands (each names what it lets pass).
 struct Tolerances {
-  // A point whose texts the CAD's entmake refuses (a colour outside 0 to 255, a coordinate
-  // text beyond the double range, both passed unchecked) is counted as drawn but not drawn.
+  // A point whose colour the CAD's entmake refuses (outside 0 to 255, passed unchecked) is
+  // counted as drawn but not drawn.
   bool logCountsRefusedPoints = false;
 };
 
