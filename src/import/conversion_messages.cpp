@@ -94,9 +94,12 @@ std::string whyNotAPoint(const BadLine& line) {
                "色の付いた点群として書き出してください。";
       return "数値が足りません（" + text::decimal(fields) + " 個）。" + need;
     case LineProblem::NotANumber:
+      // Two blanks in a row leave an empty place, and every later value moves on by one.
+      if (t.find("  ") != std::string_view::npos)
+        return std::string("空白が2つ以上続いているため、空の値があります。") + need;
       return "座標（X Y Z）に数値でない値（nan、inf、桁の大きすぎる値など）があります。";
     case LineProblem::BadColour:
-      return "色（R G B）に数値でない値があります。";
+      return "色（R G B）に 0～255 の数値でない値があります。";
     case LineProblem::Unreadable:
       break;
   }

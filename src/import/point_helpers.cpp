@@ -13,10 +13,11 @@ namespace harlowe {
 namespace {
 
 // A colour field as the legacy conversion read it: a number with blanks around it, rounded
-// down. Plain digits (the normal case, 0 to 255) skip the general reader.
-std::optional<double> colourField(std::string_view t) {
-  if (!t.empty() && t.size() <= 9) {
-    std::int64_t v = 0;
+// down; then it must be a colour value from 0 to 255. A value outside would pack into a colour
+// the CAD refuses (the point would be lost while counted as drawn) or into a neighbour's bits.
+std::optional<int> colourField(std::string_view t) {
+  if (!t.empty() && t.size() <= 3) {  // plain digits, the normal case, skip the general reader
+    int v = 0;
     bool digits = true;
     for (char c : t) {
       if (c < '0' || c > '9') {
@@ -25,58 +26,28 @@ std::optional<double> colourField(std::string_view t) {
       }
       v = v * 10 + (c - '0');
     }
-    if (digits) return static_cast<double>(v);
+    if (digits) return v <= 255 ? std::optional<int>(v) : std::nullopt;
   }
   const auto v = text::parseNumber(t);
   if (!v) return std::nullopt;
-  return std::floor(*v);
-}
-
-// Plain digits (at most 9, so the sum stays far below 2^53 and the double arithmetic of the
-// general path would be exact too): the packed value in integers. False for any other text.
-bool packPlainDigits(std::string_view r, std::string_view g, std::string_view b, std::string& out) {
-  std::int64_t v[3];
-  const std::string_view fields[3] = {r, g, b};
-  for (int i = 0; i < 3; ++i) {
-    const std::string_view t = fields[i];
-    if (t.empty() || t.size() > 9) return false;
-    std::int64_t x = 0;
-    for (char c : t) {
-      if (c < '0' || c > '9') return false;
-      x = x * 10 + (c - '0');
-    }
-    v[i] = x;
-  }
-  char buf[24];
-  const auto res = std::to_chars(buf, buf + sizeof buf, v[0] * 65536 + v[1] * 256 + v[2]);
-  out.assign(buf, res.ptr);
-  return true;
+  const double whole = std::floor(*v);
+  if (!(whole >= 0 && whole <= 255)) return std::nullopt;
+  return static_cast<int>(whole);
 }
 
 }  // namespace
 
 bool PackTrueColorFields(std::string_view r, std::string_view g, std::string_view b,
                          std::string& out) {
-  if (packPlainDigits(r, g, b, out)) return true;
   const auto rv = colourField(r);
   if (!rv) return false;
   const auto gv = colourField(g);
   if (!gv) return false;
   const auto bv = colourField(b);
   if (!bv) return false;
-  const double value = *rv * 65536.0 + *gv * 256.0 + *bv;
-  // A sum beyond the double range overflowed in the legacy conversion, which failed there; its
-  // text ("1.#INF") would be no number in the script either.
-  if (!std::isfinite(value)) return false;
-  // Whole values are written with all their digits (10000000, not 1E+07), as the legacy
-  // conversion of a double did below 1E+15.
-  if (std::fabs(value) < 9007199254740992.0 && value == std::trunc(value)) {
-    char buf[24];
-    const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<std::int64_t>(value));
-    out.assign(buf, res.ptr);
-  } else {
-    out = text::doubleText(value);
-  }
+  char buf[16];
+  const auto res = std::to_chars(buf, buf + sizeof buf, *rv * 65536 + *gv * 256 + *bv);
+  out.assign(buf, res.ptr);
   return true;
 }
 

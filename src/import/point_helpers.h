@@ -7,10 +7,10 @@
 namespace harlowe {
 
 // The colour text "R G B" (B takes the rest of the text) as the decimal text of
-// R * 65536 + G * 256 + B, each field read as a number and rounded down, computed in double
-// precision with no range check ("255 128 0" gives "16744448", "300 0 0" gives "19660800").
-// Writes the text into `out` (a buffer the caller reuses) and returns false when the text has
-// fewer than three fields, a field is not a number or the sum overflows.
+// R * 65536 + G * 256 + B, each field read as a number and rounded down ("255 128 0" gives
+// "16744448", "12.7 0 0" gives "786432"). Writes the text into `out` (a buffer the caller
+// reuses) and returns false when the text has fewer than three fields or a field is not a
+// number from 0 to 255.
 bool PackTrueColor(std::string_view colourText, std::string& out);
 // The same with the three fields already cut apart.
 bool PackTrueColorFields(std::string_view r, std::string_view g, std::string_view b,

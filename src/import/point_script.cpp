@@ -17,8 +17,9 @@ constexpr const char* kHeadStart[] = {
 };
 constexpr const char* kHeadEnd[] = {
     "(setq lst_ucs_var (list (getvar \"UCSORG\")))",
-    "(setq lst_ucs_var (append lst_ucs_var (mapcar '(lambda (x) (trans x 1 0)) '((1.0 0 0) (0 "
-    "1.0 0)))))",
+    // One line of the script, too long for one line of source.
+    ("(setq lst_ucs_var (append lst_ucs_var (mapcar '(lambda (x) (trans x 1 0)) '((1.0 0 0) (0 "
+     "1.0 0)))))"),
     "(command \".UCS\" \"w\")",
     "(command \"pdmode\" \"0\")",
     "(command \"pdsize\" \"0\")",

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -36,16 +37,43 @@ void dropBlanks(std::string_view& rest, std::size_t most) {
   rest.remove_prefix(i);
 }
 
-constexpr auto kCoordinateCharacters = [] {
-  std::array<bool, 256> table{};
-  for (char c : std::string_view("0123456789+-.Ee")) table[static_cast<unsigned char>(c)] = true;
-  return table;
-}();
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool coordinateCharacters(std::string_view t) {
-  for (char c : t)
-    if (!kCoordinateCharacters[static_cast<unsigned char>(c)]) return false;
-  return true;
+// A coordinate text that goes into the script as it stands must be a number to the CAD's reader:
+// [sign] digits [. [digits]] or [sign] . digits, then an optional exponent e [sign] digits, and
+// finite. Anything else would stand in the record as a symbol, an empty place or the dot of a
+// dotted pair: the CAD would refuse the point, draw it somewhere else, or fail on the whole
+// piece of script.
+bool isCadNumber(std::string_view t) {
+  std::size_t i = 0;
+  const std::size_t n = t.size();
+  if (i < n && (t[i] == '+' || t[i] == '-')) ++i;
+  std::size_t digits = 0;
+  while (i < n && isDigit(t[i])) ++i, ++digits;
+  const std::size_t intDigits = digits;
+  if (i < n && t[i] == '.') {
+    ++i;
+    while (i < n && isDigit(t[i])) ++i, ++digits;
+  }
+  if (digits == 0) return false;
+  bool exponent = false, negativeExponent = false;
+  if (i < n && (t[i] == 'e' || t[i] == 'E')) {
+    exponent = true;
+    ++i;
+    if (i < n && (t[i] == '+' || t[i] == '-')) negativeExponent = t[i++] == '-';
+    std::size_t expDigits = 0;
+    while (i < n && isDigit(t[i])) ++i, ++expDigits;
+    if (expDigits == 0) return false;
+  }
+  if (i != n) return false;
+  // Only an exponent or some 309 digits before the point can leave the double range.
+  if (!exponent && intDigits < 300) return true;
+  const std::string_view number = t[0] == '+' ? t.substr(1) : t;
+  double value = 0;
+  const auto res = std::from_chars(number.data(), number.data() + number.size(), value);
+  // Out of range below (1e-400) the CAD reads zero, which is where the point is.
+  if (res.ec == std::errc::result_out_of_range) return negativeExponent && intDigits < 300;
+  return res.ec == std::errc() && std::isfinite(value);
 }
 
 }  // namespace
@@ -346,9 +374,7 @@ bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::
                          std::string_view& result) {
   if (drawUnit != "mm") {
     result = text;
-    // A lone "." would stand in the record as the dot of a dotted pair, which the CAD cannot
-    // read: the whole piece of script holding it would fail to load.
-    return coordinateCharacters(result) && result != ".";
+    return isCadNumber(result);
   }
   const auto value = text::parseNumber(text);
   if (!value) return false;
@@ -410,7 +436,7 @@ bool ReadCoordinates(std::string_view line, std::array<float, 3>& xyz, LineProbl
 }
 
 bool CoordinateScales(std::string_view text, float value, std::string_view drawUnit) {
-  if (drawUnit != "mm") return coordinateCharacters(text);
+  if (drawUnit != "mm") return isCadNumber(text);
   return std::isfinite(static_cast<float>(static_cast<double>(value) * 1000.0));
 }
 

@@ -86,9 +86,9 @@ bool ParsePointLenient(std::string_view line, ParsedPoint& out);
 // The unit rule of a coordinate text. With drawUnit exactly "mm" the text is read as a 32-bit
 // float, multiplied by 1000 and written back (at most 7 significant digits, E notation from
 // 1E+07); a text that is no number, or an overflow, fails. Any other unit passes the text
-// unchanged. In every unit the result may hold only digits, "+", "-", "." and "E"/"e" and is
-// never a lone "." (an empty text passes outside "mm"), so no input can change the structure of
-// the script.
+// unchanged when it is a finite number as the CAD reads numbers (digits with an optional sign,
+// decimal point and exponent), and fails otherwise (an empty text too), so that no input can
+// change the structure of the script or move a point.
 bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::string& out);
 // The same without a copy outside "mm": result is the text itself, or the scaled text in scratch.
 bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::string& scratch,

@@ -100,8 +100,7 @@ ConversionInput takeConversionInput(FuzzInput& in, const char* extension) {
 }
 
 void runConversion(const char* scratchName, ConversionInput& input,
-                   const std::function<ConversionResult(RunSettings&, Platform&)>& convert,
-                   const Tolerances& tolerances) {
+                   const std::function<ConversionResult(RunSettings&, Platform&)>& convert) {
   const fs::path root = freshScratch(scratchName);
   const fs::path appDir = root / "プログラム フォルダ";
   const fs::path dataDir = root / "入力 データ";
@@ -164,11 +163,8 @@ void runConversion(const char* scratchName, ConversionInput& input,
   if (!logged) logged = logCount(log, "描画点群数 : ");
   if (!logged) return;  // a log without a count (PTX)
   FUZZ_CHECK(*logged == facts.records, "the log counts the records of the script");
-  const bool refused = tolerances.logCountsRefusedPoints && drawn.entities < facts.calledRecords;
-  if (!refused) {
-    FUZZ_CHECK(*logged <= drawn.entities, "the log names no more points than the CAD draws");
-    FUZZ_CHECK(result.pointsDrawn == drawn.entities, "the CAD draws the points the result names");
-  }
+  FUZZ_CHECK(*logged <= drawn.entities, "the log names no more points than the CAD draws");
+  FUZZ_CHECK(result.pointsDrawn == drawn.entities, "the CAD draws the points the result names");
 }
 
 void fuzzConversion(const std::uint8_t* data, std::size_t size, const char* scratchName,
@@ -178,9 +174,7 @@ void fuzzConversion(const std::uint8_t* data, std::size_t size, const char* scra
   ConversionInput input = takeConversionInput(in, extension);
   if (equalInterval && input.settings.ThinningInterval == 0.0f)
     input.settings.ThinningInterval = 1.0f;
-  Tolerances known;
-  known.logCountsRefusedPoints = true;
-  runConversion(scratchName, input, convert, known);
+  runConversion(scratchName, input, convert);
 }
 
 }  // namespace harlowe::fuzz

@@ -36,21 +36,13 @@ struct ConversionInput {
 // Takes the options and the content as the layout above says. `extension` ends the file name.
 ConversionInput takeConversionInput(FuzzInput& in, const char* extension);
 
-// Known faults that a target tolerates until their fix lands (each names what it lets pass).
-struct Tolerances {
-  // A point whose colour the CAD's entmake refuses (outside 0 to 255, passed unchecked) is
-  // counted as drawn but not drawn.
-  bool logCountsRefusedPoints = false;
-};
-
 // Runs `convert` on the input in a fresh scratch folder and makes every check, of the result
 // too: a converter shows no message, and the points it says are drawn are what the CAD draws.
 void runConversion(const char* scratchName, ConversionInput& input,
-                   const std::function<ConversionResult(RunSettings&, Platform&)>& convert,
-                   const Tolerances& tolerances = {});
+                   const std::function<ConversionResult(RunSettings&, Platform&)>& convert);
 
 // The whole body of a conversion target: the input taken apart (with `extension` ending the file
-// name), the converter run and every check made, with the tolerances still open. An
+// name), the converter run and every check made. An
 // equal-interval converter gets an interval of at least 1 mm, as its form makes sure.
 void fuzzConversion(const std::uint8_t* data, std::size_t size, const char* scratchName,
                     const char* extension, ConversionResult (*convert)(RunSettings&, Platform&),

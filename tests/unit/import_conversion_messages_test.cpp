@@ -31,7 +31,7 @@ TEST(ConversionMessage, StopAtALineWarnsWithLineTextReasonAndPointsDrawn) {
             "5001 行目より前の 5000 点を描画します。5001 行目から後の点は描画しません。\n\n"
             "ファイル : C:\\データ\\scan.txt\n"
             "5001 行目 : 1.5 2 3 abc 0 0\n"
-            "理由 : 色（R G B）に数値でない値があります。");
+            "理由 : 色（R G B）に 0～255 の数値でない値があります。");
 }
 
 // Each class of input that has no point: the reason the user reads.
@@ -67,6 +67,7 @@ TEST(ConversionMessage, NothingToDrawSaysWhyAndSendsNothing) {
       {line("nan nan nan 1 2 3", LineProblem::NotANumber), "座標（X Y Z）に数値でない値（nan"},
       {line("-inf 2 3 4 5 6", LineProblem::NotANumber), "座標（X Y Z）に数値でない値（nan"},
       {line("1e999 2 3 4 5 6", LineProblem::NotANumber), "座標（X Y Z）に数値でない値（nan"},
+      {line("1.5  2 3 4 5 6", LineProblem::NotANumber), "空白が2つ以上続いているため、空の値"},
       {line(std::string("1\0.\0005", 5), LineProblem::TooFewFields), "テキストではないデータ"},
       {line("\xFF\xFE"
             "1",

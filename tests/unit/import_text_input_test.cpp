@@ -229,36 +229,37 @@ TEST(ScaleCoordinateText, MillimetresAreSevenDigitSingles) {
   EXPECT_FALSE(ScaleCoordinateText("1e39", "mm", out));
 }
 
+// Outside millimetres a coordinate goes into the script as it stands, so it must be a finite
+// number to the CAD: anything else would be a symbol, an empty place (moving the point) or the
+// dot of a dotted pair.
 TEST(ScaleCoordinateText, OtherUnitsPassNumbersUnchangedButNothingElse) {
   std::string out;
   for (const char* unit : {"m", "", "MM"}) {
-    ASSERT_TRUE(ScaleCoordinateText("-12.500E+3", unit, out));
-    EXPECT_EQ(out, "-12.500E+3");
-    ASSERT_TRUE(ScaleCoordinateText("", unit, out));
-    EXPECT_EQ(out, "");
-    EXPECT_FALSE(ScaleCoordinateText("1)(command", unit, out)) << unit;
-    EXPECT_FALSE(ScaleCoordinateText("1\t2", unit, out)) << unit;
-    // The CAD would read a lone "." as a dotted pair and refuse the whole piece of script.
-    EXPECT_FALSE(ScaleCoordinateText(".", unit, out)) << unit;
-    ASSERT_TRUE(ScaleCoordinateText("-.", unit, out)) << unit;
+    for (const char* number : {"-12.500E+3", "5.", ".5", "+7", "0", "1e308", "-1E-400"}) {
+      ASSERT_TRUE(ScaleCoordinateText(number, unit, out)) << number;
+      EXPECT_EQ(out, number);
+    }
+    for (const char* bad : {"", ".", "-.", "1-2", "1e", "e5", "1.2.3", "1e309", "-1e400",
+                            "1)(command", "1\t2", "nan", "inf", "1,5"})
+      EXPECT_FALSE(ScaleCoordinateText(bad, unit, out)) << unit << " " << bad;
   }
+  EXPECT_FALSE(ScaleCoordinateText(std::string(320, '9'), "m", out));
+  EXPECT_TRUE(ScaleCoordinateText(std::string(300, '9'), "m", out));
 }
 
-TEST(PackTrueColor, PacksRoundedDownFieldsWithoutRangeCheck) {
+TEST(PackTrueColor, PacksRoundedDownFieldsFromZeroTo255) {
   std::string out;
   const std::pair<const char*, const char*> cases[] = {
-      {"255 128 0", "16744448"},   {"0 0 0", "0"},          {"0 0 255", "255"},
-      {"12.7 0 0", "786432"},      {"300 0 0", "19660800"}, {"1 2 3 ", "66051"},
-      {"152 150 128", "10000000"}, {"-1 0 0", "-65536"},    {"0 0 -0.5", "-1"}};
+      {"255 128 0", "16744448"}, {"0 0 0", "0"},       {"0 0 255", "255"},
+      {"12.7 0 0", "786432"},    {"1 2 3 ", "66051"},  {"152 150 128", "10000000"},
+      {"255.9 0 0", "16711680"}, {"007 0 0", "458752"}};
   for (const auto& [in, expected] : cases) {
     ASSERT_TRUE(PackTrueColor(in, out)) << in;
     EXPECT_EQ(out, expected) << in;
   }
-  ASSERT_TRUE(PackTrueColor("1e300 0 0", out));
-  EXPECT_EQ(out, "6.5536E+304");
-  // A sum beyond the double range is no colour (its text would be "1.#INF").
-  for (const char* bad :
-       {"1 2", "1 2 3 4", "1  2 3", "a 2 3", "1 2 ", "", "1e305 0 0", "0 1e308 0", "-1e305 0 0"})
+  // A value outside 0 to 255 would pack into a colour the CAD refuses, or into another field.
+  for (const char* bad : {"1 2", "1 2 3 4", "1  2 3", "a 2 3", "1 2 ", "", "256 0 0", "0 300 0",
+                          "-1 0 0", "0 0 -0.5", "1e300 0 0", "0 1e308 0", "0 0 nan", "0 0 1000"})
     EXPECT_FALSE(PackTrueColor(bad, out)) << bad;
 }
 
@@ -319,22 +320,23 @@ TEST(ParsePointStrict, AgreesWithPlainCutsOnRandomLines) {
   }
 }
 
+// Every digit text of up to four digits, leading zeros included, read by the plain-digit road
+// and (behind a blank) by the general reader: both take exactly the values up to 255.
 TEST(PackTrueColor, DigitFieldsGiveTheSameTextAsTheGeneralReading) {
-  std::mt19937_64 rng(3);
-  std::string out;
-  for (int i = 0; i < 100'000; ++i) {
-    std::string f[3];
-    for (auto& t : f) {
-      const int digits = 1 + static_cast<int>(rng() % 11);  // past the 9 digits of the fast road
-      for (int d = 0; d < digits; ++d) t += static_cast<char>('0' + rng() % 10);
-    }
-    ASSERT_TRUE(PackTrueColorFields(f[0], f[1], f[2], out));
-    // R × 65536 + G × 256 + B in double precision, as the rule says.
-    const double expected = std::stod(f[0]) * 65536.0 + std::stod(f[1]) * 256.0 + std::stod(f[2]);
-    if (expected < 9007199254740992.0) {
-      ASSERT_EQ(out, std::to_string(static_cast<long long>(expected)));
-    } else {
-      ASSERT_EQ(std::stod(out), expected) << out;  // written with 15 digits and E notation
+  std::string plain, general;
+  for (int length = 1; length <= 4; ++length) {
+    int limit = 1;
+    for (int i = 0; i < length; ++i) limit *= 10;
+    for (int v = 0; v < limit; ++v) {
+      std::string t = std::to_string(v);
+      t.insert(0, static_cast<std::size_t>(length) - t.size(), '0');
+      const bool taken = PackTrueColorFields("0", t, "1", plain);
+      ASSERT_EQ(taken, v <= 255) << t;
+      ASSERT_EQ(PackTrueColorFields("0", " " + t, "1", general), taken) << t;
+      if (taken) {
+        ASSERT_EQ(plain, std::to_string(v * 256 + 1)) << t;
+        ASSERT_EQ(general, plain) << t;
+      }
     }
   }
 }

@@ -157,6 +157,15 @@ TEST_F(TxtSubSampleTest, MillimetresScaleAndADoubledBlankEndsTheBody) {
                           pointRecord("1500", "2000", "-1", "255") + "))(princ))\n" + kFlush1));
   EXPECT_EQ(s.DrawUnit, "1000");
   EXPECT_NE(log().find(cp932("  総点数 : 2\n描画点数 : 1\n")), std::string::npos);
+
+  // In metres too: the empty place would otherwise draw the point at (1.25, 2) with a wrong
+  // colour.
+  resetInput();
+  s.DrawUnit = "m";
+  const ConversionResult m = convert();
+  EXPECT_EQ(m.end, End::StoppedEarly);
+  EXPECT_EQ(m.pointsDrawn, 1);
+  EXPECT_EQ(m.badLine->number, 2);
 }
 
 // A bad line far into the file: every point before it is drawn, including those of its
