@@ -20,15 +20,20 @@ navy_pixels() {
 }
 
 # Shows the window with the bar at FRACTION, processing no message for its first 4 s (the
-# screenshot is taken then), then serving the driver; sets NAVY and PERCENT.
+# screenshot is taken then), then serving the driver until 12 s have passed; sets NAVY and PERCENT.
 bar() {
-  start_preview "$app" "$out" Form2 --no-pump 4 --seconds 8 --fraction "$1" --stage "変換中です。"
+  start_preview "$app" "$out" Form2 --no-pump 4 --seconds 12 --fraction "$1" --stage "変換中です。"
   drv wait "$f" >/dev/null || e2e_fail "Form2 did not show"
-  local shot
+  local shot controls="" end=$((SECONDS + 30))
   shot=$(screenshot "$2" "$f") || e2e_fail "no screenshot"
-  sleep 4
-  expect_text "$f" Label1 "変換中です。"
-  PERCENT=$(drv get-text "$f" Label2 | tr -d '\r')
+  # The labels can be read once the window serves messages again; one read takes both.
+  until controls=$(drv controls "$f" 2>/dev/null) && [[ "$controls" == *$'\t'*"終了"* ]]; do
+    ((SECONDS < end)) || e2e_fail "Form2 did not answer after its still seconds: $controls"
+    sleep 0.2
+  done
+  label() { awk -F'\t' -v n="$1" '$1 == n { sub(/\r$/, ""); print $6 }' <<<"$controls"; }
+  [[ $(label Label1) == "変換中です。" ]] || e2e_fail "Label1 holds \"$(label Label1)\""
+  PERCENT=$(label Label2)
   NAVY=$(navy_pixels "$shot")
   expect_preview_exit
 }

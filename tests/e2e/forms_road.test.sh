@@ -13,7 +13,9 @@ wine_env_init
 
 app=$(make_program_folder) || exit 1
 write_delay "$app" 5
-data="$E2E_WORK/入力 データ"
+# A Windows path of more than 260 bytes in UTF-8 (but under 260 characters) reaches the program whole.
+long="点群データの保管場所として使っている長い名前のフォルダ"
+data="$E2E_WORK/入力 データ/$long/$long/$long"
 mkdir -p "$data"
 printf '1 2 3 10 20 30\n' >"$data/scan.txt"
 printf 'ply\nformat ascii 1.0\nend_header\n' >"$data/scan.ply"

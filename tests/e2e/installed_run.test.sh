@@ -62,7 +62,7 @@ drv paste "$CAD_TITLE" "StandIn Command Line" "(load \"${app_win//\\//}/cloud_in
   e2e_fail "could not load cloud_install_dir.lsp"
 drv wait "$pick" "#32770" >/dev/null || e2e_fail "cloud_install_dir.lsp asked for no file"
 drv open-file "$pick" 1 "$app_win\\harlowe.exe" || e2e_fail "could not choose harlowe.exe"
-for _ in $(seq 1 100); do [[ "$(cad_state idle)" == 1 ]] && break; sleep 0.1; done
+for _ in $(seq 1 600); do [[ "$(cad_state idle)" == 1 ]] && break; sleep 0.1; done
 history=$(cat "$CAD_DIR/dump/history.txt")
 [[ "$history" == *"Harlowe のフォルダ $app_win を登録しました。"* ]] || e2e_fail "the CAD says: $history"
 [[ "$(cad_state errors)" == 0 ]] || e2e_fail "the CAD reported errors: $history"

@@ -58,10 +58,9 @@ grep -qx 'lines=0' <<<"$state" || e2e_fail "the decoy evaluated lines: $(cat "$d
 ! grep -q 'Cancel' "$decoy/dump/history.txt" 2>/dev/null ||
   e2e_fail "the decoy received an ESC: $(cat "$decoy/dump/history.txt")"
 drv key "Decoy Editor*" space || e2e_fail "could not bring the decoy to the front"
-DISPLAY=$DISPLAY timeout 10 xdotool key ctrl+v || e2e_fail "xdotool could not press Ctrl+V"
-sleep 0.5  # the X key events reach the decoy before the driver's Enter
-drv key "Decoy Editor*" enter || e2e_fail "could not press Enter in the decoy"
-for _ in $(seq 1 50); do
+# Ctrl+V and Enter both through the X server, which hands them to the decoy in this order.
+DISPLAY=$DISPLAY timeout 10 xdotool key ctrl+v Return || e2e_fail "xdotool could not press Ctrl+V, Enter"
+for _ in $(seq 1 300); do
   [[ -s "$decoy/dump/evaluated.log" ]] && break
   sleep 0.1
 done

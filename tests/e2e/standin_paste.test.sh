@@ -104,7 +104,7 @@ write_ansi "$support/ent_gogo.lsp" '(load "ent_start")
 '
 
 win_start "$cad/standin_cad.exe"
-for _ in $(seq 1 100); do
+for _ in $(seq 1 300); do
   [[ -f "$dump/state.txt" ]] && break
   win_alive "$WIN_PID" || e2e_fail "the stand-in ended at start"
   sleep 0.1

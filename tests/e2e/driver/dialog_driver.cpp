@@ -5,8 +5,10 @@
 // Arguments and output are UTF-8. Exit code 0 when the command succeeded; 1 with a message on
 // stderr when a window or control was not found in time or a step failed (for `exists`, `visible`
 // and `checked` the answer is printed and the exit code is still 0, except `exists`: 0 yes, 1 no);
-// 2 for a usage error. Every wait lasts at most MS milliseconds (default 10000), and every message
-// sent to another program is sent with a time limit, so a hung program cannot hang the driver.
+// 2 for a usage error. Every wait for a window or a state lasts at most MS milliseconds (default
+// 30000); every message sent to another program is sent with a time limit, so a hung program
+// cannot hang the driver. A window found gets at least 10 s to answer a message or to show the
+// effect of a click, however short MS is: `--timeout 0 msgbox` reads a box that is there now.
 //
 // TITLE is a window caption, matched exactly, or as a prefix when it ends in "*". FORM is the
 // caption of one of harlowe's forms; CONTROL is a control's name in the form ("Text1", "Command1",
@@ -40,12 +42,13 @@
 //   key TITLE KEY               bring the window to the front and type KEY: enter, esc, tab, space
 //   close TITLE                 WM_CLOSE to the window, as its close box does
 //   paste TITLE CHILD TEXT      what the CAD link does: TEXT on the clipboard as CF_TEXT in the
-//   ANSI
-//                               code page, the window TITLE to the front, a click into the centre
-//                               of its descendant whose window text is CHILD, then Ctrl+V
+//                               ANSI code page, the window TITLE to the front, a click into the
+//                               centre of its descendant whose window text is CHILD, then Ctrl+V;
+//                               done when the window has read the text from the clipboard
 //   paste-file TITLE CHILD FILE the same with the content of FILE (UTF-8)
-//   browse-folder TEXT PATH     folder browser whose title text is TEXT: select PATH (checked in
-//                               its tree), press OK; waits until it is gone
+//   browse-folder TEXT PATH     folder browser whose title text is TEXT: select PATH (X:\...; the
+//                               drive by path, then one folder at a time by name, as a user
+//                               clicks down the tree), press OK; waits until it is gone
 //   browse-cancel TEXT          folder browser: press Cancel; waits until it is gone
 //   descendants TITLE           every descendant of the window: class, id, visible, text
 //   rect TITLE [CLASS]          the window's screen rectangle: left top width height
@@ -66,6 +69,7 @@
 
 #include "driver_util.h"
 #include "folder_browser.h"
+#include "typing.h"
 #include "window_info.h"
 
 using namespace driver;
@@ -346,106 +350,12 @@ int CmdFocus(const std::wstring& form) {
   return 0;
 }
 
-// --- keyboard, mouse and clipboard --------------------------------------------------------------
-
-void SendKey(WORD vk, bool up, bool extended) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = vk;
-  in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-  in.ki.dwFlags = (extended ? KEYEVENTF_EXTENDEDKEY : 0) | (up ? KEYEVENTF_KEYUP : 0);
-  for (int i = 0; i < 100 && SendInput(1, &in, sizeof(INPUT)) == 0; ++i) Sleep(10);
-}
-
-bool BringToFront(HWND top) {
-  for (int i = 0; i < 100; ++i) {
-    SetForegroundWindow(top);
-    if (GetForegroundWindow() == top) return true;
-    Sleep(20);
-  }
-  return false;
-}
-
-int CmdKey(const std::wstring& title, const std::wstring& key) {
-  WORD vk = key == L"enter"   ? VK_RETURN
-            : key == L"esc"   ? VK_ESCAPE
-            : key == L"tab"   ? VK_TAB
-            : key == L"space" ? VK_SPACE
-                              : 0;
-  if (vk == 0) return Fail(L"unknown key " + key + L" (enter, esc, tab, space)");
-  HWND top = WaitFor([&] { return FindTopLevel(title, L""); });
-  if (!top) return Fail(L"no visible window \"" + title + L"\" within the time limit");
-  if (!BringToFront(top)) return Fail(L"could not bring \"" + title + L"\" to the front");
-  SendKey(vk, false, false);
-  Sleep(20);
-  SendKey(vk, true, false);
-  Sleep(300);  // the keystroke is handled on the program's own time
-  return 0;
-}
+// --- windows closed, pasted files, covers ------------------------------------------------------
 
 int CmdClose(const std::wstring& title) {
   HWND top = WaitFor([&] { return FindTopLevel(title, L""); });
   if (!top) return Fail(L"no visible window \"" + title + L"\" within the time limit");
   if (!SendAndSettle(top, WM_CLOSE, 0, 0)) return Fail(L"the window did not handle WM_CLOSE");
-  return 0;
-}
-
-bool PutOnClipboard(const std::wstring& text) {
-  // The clipboard wants an owner window for SetClipboardData to stick.
-  HWND owner = CreateWindowExW(0, L"STATIC", L"dialog_driver", WS_POPUP, 0, 0, 1, 1, nullptr,
-                               nullptr, GetModuleHandleW(nullptr), nullptr);
-  int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(n));
-  if (!mem) return false;
-  WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, static_cast<char*>(GlobalLock(mem)), n, nullptr,
-                      nullptr);
-  GlobalUnlock(mem);
-  bool opened = false;
-  for (int i = 0; i < 100 && !(opened = OpenClipboard(owner)); ++i) Sleep(20);
-  if (!opened) {
-    GlobalFree(mem);
-    return false;
-  }
-  EmptyClipboard();
-  bool ok = SetClipboardData(CF_TEXT, mem) != nullptr;
-  CloseClipboard();
-  if (!ok) GlobalFree(mem);
-  return ok;
-}
-
-int CmdPaste(const std::wstring& title, const std::wstring& child_text, const std::wstring& text) {
-  HWND top = WaitFor([&] { return FindTopLevel(title, L""); });
-  if (!top) return Fail(L"no visible window \"" + title + L"\" within the time limit");
-  HWND child = nullptr;
-  for (HWND c : Descendants(top)) {
-    if (CaptionOf(c) == child_text) {
-      child = c;
-      break;
-    }
-  }
-  if (!child) return Fail(L"window \"" + title + L"\" has no child \"" + child_text + L"\"");
-  if (!PutOnClipboard(text)) return Fail(L"could not put the text on the clipboard");
-  if (!BringToFront(top)) return Fail(L"could not bring \"" + title + L"\" to the front");
-  RECT r{};
-  GetWindowRect(child, &r);
-  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  INPUT click[2] = {};
-  click[0].type = click[1].type = INPUT_MOUSE;
-  click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(1, &click[0], sizeof(INPUT));
-  Sleep(50);
-  SendInput(1, &click[1], sizeof(INPUT));
-  Sleep(100);
-  // As the CAD link sends it: the extended-key flag on press and release.
-  SendKey(VK_CONTROL, false, true);
-  Sleep(20);
-  SendKey('V', false, true);
-  Sleep(20);
-  SendKey('V', true, true);
-  Sleep(20);
-  SendKey(VK_CONTROL, true, true);
-  Sleep(300);  // the paste is read on the receiver's own time; keep the clipboard owner alive
   return 0;
 }
 

@@ -4,7 +4,9 @@
 
 namespace driver {
 
-DWORD g_timeout_ms = 10000;
+DWORD g_timeout_ms = 30000;
+
+DWORD AnswerLimit() { return std::max<DWORD>(g_timeout_ms, 10000); }
 
 std::wstring Widen(const std::string& utf8) {
   if (utf8.empty()) return {};
@@ -58,7 +60,7 @@ std::wstring ClassOf(HWND hwnd) {
 
 bool SendSync(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
   DWORD_PTR r = 0;
-  if (!SendMessageTimeoutW(hwnd, msg, wp, lp, SMTO_ABORTIFHUNG, g_timeout_ms, &r)) return false;
+  if (!SendMessageTimeoutW(hwnd, msg, wp, lp, SMTO_ABORTIFHUNG, AnswerLimit(), &r)) return false;
   if (result) *result = static_cast<LRESULT>(r);
   return true;
 }
@@ -179,6 +181,8 @@ VOID CALLBACK OnReply(HWND, UINT, ULONG_PTR data, LRESULT) {
   *reinterpret_cast<bool*>(data) = true;
 }
 
+}  // namespace
+
 void PumpFor(DWORD ms) {
   MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
   MSG m;
@@ -187,7 +191,6 @@ void PumpFor(DWORD ms) {
     DispatchMessageW(&m);
   }
 }
-}  // namespace
 
 bool SendAndSettle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   DWORD pid = ProcessOf(hwnd);
@@ -208,14 +211,14 @@ bool SendAndSettle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return true;
       }
     }
-    if (GetTickCount() - start >= g_timeout_ms) return false;
+    if (GetTickCount() - start >= AnswerLimit()) return false;
   }
 }
 
 bool WaitGone(HWND hwnd) {
   DWORD start = GetTickCount();
   while (IsWindow(hwnd) && IsWindowVisible(hwnd)) {
-    if (GetTickCount() - start >= g_timeout_ms) return false;
+    if (GetTickCount() - start >= AnswerLimit()) return false;
     Sleep(20);
   }
   return true;

@@ -16,8 +16,12 @@ std::string Narrow(const std::wstring& wide);
 void Print(const std::wstring& text);
 int Fail(const std::wstring& text);
 
-// How long every wait of one command may take, in milliseconds (option --timeout).
+// How long a command waits for a window or a state, in milliseconds (option --timeout).
 extern DWORD g_timeout_ms;
+// How long a window found may take to answer a message, or to show the effect of what was done
+// to it: the wait limit, but never less than a busy machine needs, so that a command told not to
+// wait for the window (--timeout 0) still reads and answers one that is there.
+DWORD AnswerLimit();
 
 // A caption pattern: the exact caption, or a prefix when the pattern ends in "*".
 bool CaptionMatches(const std::wstring& caption, const std::wstring& pattern);
@@ -58,16 +62,21 @@ HWND FindForm(const std::wstring& pattern, bool enabled);
 HWND FindControl(HWND form, const std::wstring& name);
 HWND FindMessageBox(const std::wstring& title);
 
-// SendMessageTimeoutW with SMTO_ABORTIFHUNG: false when the window did not answer in time.
+// SendMessageTimeoutW with SMTO_ABORTIFHUNG: false when the window did not answer within
+// AnswerLimit().
 bool SendSync(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result = nullptr);
+
+// Waits up to `ms` for messages to this thread and handles those that came (among them messages
+// that other programs send to the driver's windows).
+void PumpFor(DWORD ms);
 
 // Sends a message without waiting for the window procedure to return, then waits until the
 // receiver has handled it, or the window is gone, or its process has shown a new top-level window
 // (a message box opened by the handler keeps the handler from returning). Messages must not carry
-// pointers. False on timeout.
+// pointers. False when that takes longer than AnswerLimit().
 bool SendAndSettle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
-// Waits until `hwnd` is destroyed or hidden; false on timeout.
+// Waits until `hwnd` is destroyed or hidden; false after AnswerLimit().
 bool WaitGone(HWND hwnd);
 
 }  // namespace driver

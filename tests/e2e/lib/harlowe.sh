@@ -121,7 +121,7 @@ ${STANDIN_INI_EXTRA:-}"
   win_start "$CAD_DIR/standin_cad.exe" >>"$E2E_WORK/$name.stderr.log" 2>&1
   CAD_PID=$WIN_PID
   drv --timeout 30000 wait "$wait_for" >/dev/null || e2e_fail "the stand-in CAD did not show"
-  for _ in $(seq 1 100); do
+  for _ in $(seq 1 300); do
     [[ -f "$CAD_DIR/dump/state.txt" ]] && return 0
     sleep 0.1
   done

@@ -34,7 +34,9 @@
 #   win_alive PID             True while a started program runs.
 #   drv COMMAND [ARGS]        Run the dialog driver (see the top of tests/e2e/driver/); its stdout
 #                             is UTF-8, errors go to stderr, non-zero exit when something failed.
-#   to_winpath PATH           Print the Windows path under which Wine sees a Linux path.
+#   to_winpath PATH           Print the Windows path under which Wine sees a Linux path, whole
+#                             however long; stops the scenario when no drive holds the path or it
+#                             holds a character that Windows paths cannot carry.
 #   win_exe NAME              Print the path of a built program (harlowe.exe, standin_cad.exe).
 #   make_program_folder [EXE...]
 #                             Create a fresh folder "$E2E_WORK/<n>/テスト フォルダ/プログラム" holding
@@ -250,13 +252,27 @@ drv() {
     DISPLAY="$DISPLAY" timeout -k 5 "${E2E_DRV_TIMEOUT:-90}" "$WINE_BIN" "$E2E_DRIVER" "$@" 9>&-
 }
 
+# Worked out as Wine does it, from the drives of the prefix: the drive whose folder holds the path
+# most closely (the first letter among equals), then the rest of the path. winepath would cut a
+# path off at 260 bytes of UTF-8, which a Japanese path of 90 characters can reach.
 to_winpath() {
-  local p out
+  local p link root best="" best_root="" rest letter
   p=$(realpath -m "$1")
-  # winepath prints in the Unix locale, which wine_cmd sets to UTF-8.
-  out=$(wine_cmd "$WINE_BIN" winepath -w "$p" 2>/dev/null | tr -d '\r')
-  [[ "$out" == [A-Za-z]:\\* ]] || _e2e_die "winepath gave '$out' for $p"
-  printf '%s\n' "$out"
+  for link in "$WINEPREFIX"/dosdevices/?:; do
+    root=$(realpath -e "$link" 2>/dev/null) || continue
+    [[ "$root" == / || "$p" == "$root" || "$p" == "$root"/* ]] || continue
+    if [[ -z "$best" ]] || ((${#root} > ${#best_root})); then
+      best=$link best_root=$root
+    fi
+  done
+  [[ -n "$best" ]] || _e2e_die "to_winpath: no drive of $WINEPREFIX holds $p"
+  rest=${p#"$best_root"}
+  rest=${rest#/}
+  [[ "$rest" != *[\\:*?\"\<\>\|]* ]] ||
+    _e2e_die "to_winpath: $p holds a character that a Windows path cannot carry (\\ : * ? \" < > |)"
+  letter=${best##*/}
+  letter=${letter%:}
+  printf '%s:\\%s\n' "${letter^^}" "${rest//\//\\}"
 }
 
 # The built program NAME (harlowe.exe, standin_cad.exe, ...) of the MinGW build folder.
