@@ -23,8 +23,12 @@ navy_pixels() {
 # screenshot is taken then), then serving the driver until 12 s have passed; sets NAVY and PERCENT.
 bar() {
   start_preview "$app" "$out" Form2 --no-pump 4 --seconds 12 --fraction "$1" --stage "変換中です。"
-  drv wait "$f" >/dev/null || e2e_fail "Form2 did not show"
   local shot controls="" end=$((SECONDS + 30))
+  # The preview says "shown" once it has drawn and repainted the window.
+  until grep -q '^shown' "$out" 2>/dev/null; do
+    ((SECONDS < end)) || e2e_fail "Form2 did not show"
+    sleep 0.1
+  done
   shot=$(screenshot "$2" "$f") || e2e_fail "no screenshot"
   # The labels can be read once the window serves messages again; one read takes both.
   until controls=$(drv controls "$f" 2>/dev/null) && [[ "$controls" == *$'\t'*"終了"* ]]; do

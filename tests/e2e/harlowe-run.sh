@@ -149,6 +149,22 @@ answer_form4() {
   drv click "$f" Command1
 }
 
+# A form answered goes away on its program's own time: until it has, the next look would answer
+# it again. Waits until the window HANDLE is gone, or a message box has come over it.
+await_answered() {
+  local end=$((SECONDS + 60)) list
+  while ((SECONDS < end)) && win_alive "$HARLOWE_PID"; do
+    list=$(drv list 2>/dev/null) || true
+    awk -F'\t' -v h="$1" -v open="$HARLOWE_OPEN_TITLE" '
+      $1 == h { there = 1 } { sub(/\r$/, "", $5) } $3 == "#32770" && $5 != open { box = 1 }
+      END { exit !(there && !box) }' <<<"$list" || return 0
+    sleep 0.1
+  done
+  win_alive "$HARLOWE_PID" || return 0
+  failure="the window \"$2\" stayed after it was answered"
+  return 1
+}
+
 start_harlowe "$app"
 opened=0
 end=$((SECONDS + limit))
@@ -159,7 +175,7 @@ while win_alive "$HARLOWE_PID"; do
   }
   windows=$(drv list 2>/dev/null) || true
   acted=0
-  while IFS=$'\t' read -r _ _ cls _ caption; do
+  while IFS=$'\t' read -r hwnd _ cls _ caption; do
     caption=${caption%$'\r'}
     if [[ "$cls" == "#32770" && "$caption" == "$HARLOWE_OPEN_TITLE" ]]; then
       if ((opened)); then
@@ -180,16 +196,19 @@ while win_alive "$HARLOWE_PID"; do
         failure="could not acknowledge $caption"
         break 2
       }
+      await_answered "$hwnd" "$caption" || break 2
     elif [[ "$caption" == "$HARLOWE_FORM3_TITLE" ]]; then
       answer_form3 || {
         failure="could not fill in $caption"
         break 2
       }
+      await_answered "$hwnd" "$caption" || break 2
     elif [[ "$caption" == "$HARLOWE_FORM4_TITLE" ]]; then
       answer_form4 || {
         failure="could not fill in $caption"
         break 2
       }
+      await_answered "$hwnd" "$caption" || break 2
     else
       continue
     fi

@@ -104,14 +104,19 @@ void Click() {
 }
 
 // Keystrokes go to the window that has the keyboard focus when they are sent, not when they are
-// read: a click that gives `child` the focus must have been handled before the first key.
-bool WaitFocus(HWND child) {
-  const DWORD thread = GetWindowThreadProcessId(child, nullptr);
+// read: the program must have given the focus to `target` (or, with `within`, to `target` or one
+// of its descendants) before the first key, say after a click or a window's activation.
+bool WaitFocus(HWND target, bool within) {
+  const DWORD thread = GetWindowThreadProcessId(target, nullptr);
   const DWORD start = GetTickCount();
   for (;;) {
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
-    if (GetGUIThreadInfo(thread, &info) && info.hwndFocus == child) return true;
+    if (GetGUIThreadInfo(thread, &info) &&
+        (info.hwndFocus == target ||
+         (within && info.hwndFocus && IsChild(target, info.hwndFocus)))) {
+      return true;
+    }
     if (GetTickCount() - start >= AnswerLimit()) return false;
     PumpFor(20);
   }
@@ -129,6 +134,7 @@ int CmdKey(const std::wstring& title, const std::wstring& key) {
   HWND top = WaitFor([&] { return FindTopLevel(title, L""); });
   if (!top) return Fail(L"no visible window \"" + title + L"\" within the time limit");
   if (!BringToFront(top)) return Fail(L"could not bring \"" + title + L"\" to the front");
+  if (!WaitFocus(top, true)) return Fail(L"\"" + title + L"\" did not take the keyboard focus");
   SendKey(vk, false, false);
   PumpFor(20);
   SendKey(vk, true, false);
@@ -153,7 +159,8 @@ int CmdPaste(const std::wstring& title, const std::wstring& child_text, const st
   GetWindowRect(child, &r);
   SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
   Click();
-  if (!WaitFocus(child)) return Fail(L"the click did not give \"" + child_text + L"\" the focus");
+  if (!WaitFocus(child, false))
+    return Fail(L"the click did not give \"" + child_text + L"\" the focus");
   // As the CAD link sends it: the extended-key flag on press and release.
   SendKey(VK_CONTROL, false, true);
   PumpFor(20);
