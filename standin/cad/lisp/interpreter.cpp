@@ -46,6 +46,7 @@ Interpreter::Interpreter(Drawing& drawing, Console& console)
   installTextFunctions(*this);
   installDrawingFunctions(*this);
   installSystemFunctions(*this);
+  installFileFunctions(*this);
 }
 
 Interpreter::~Interpreter() {

@@ -127,6 +127,7 @@ void installControlFunctions(Interpreter& in);
 void installTextFunctions(Interpreter& in);
 void installDrawingFunctions(Interpreter& in);
 void installSystemFunctions(Interpreter& in);
+void installFileFunctions(Interpreter& in);
 
 // A list of folders separated by ";", blanks around each trimmed, empty entries left out.
 std::vector<std::string> splitPathList(std::string_view list);
