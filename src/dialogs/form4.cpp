@@ -156,7 +156,7 @@ std::optional<std::string> LayerNameRefusal(std::string_view name,
     }
   }
   const auto refuse = [](const std::string& found, const char* reason) {
-    return "レイヤー名称に 『 " + found + " 』 は含められません。" + reason + kLayerOtherName;
+    return "レイヤー名称に 『 " + found + " 』 は含められません。\n" + reason + kLayerOtherName;
   };
   if (control) return std::string(kLayerControlMessage);
   if (!lost.empty()) return refuse(lost, kLayerCodePageReason);

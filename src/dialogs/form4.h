@@ -37,8 +37,8 @@ inline constexpr std::size_t kLayerNameMaxCharacters = 255;
 inline constexpr std::string_view kLayerNameSigns = "<>/\\\":;?*|,=`";
 inline constexpr const char* kLayerControlMessage =
     "レイヤー名称に改行やタブなどの制御文字は含められません。他の名称を入力してください。";
-// "レイヤー名称に 『 <the characters> 』 は含められません。" followed by one of these and
-// kLayerOtherName.
+// "レイヤー名称に 『 <the characters> 』 は含められません。" and a line break, followed by one of
+// these and kLayerOtherName.
 inline constexpr const char* kLayerCodePageReason =
     "Shift-JIS で表せない文字はレイヤー名称に使えません。";
 inline constexpr const char* kLayerSignReason =

@@ -158,7 +158,7 @@ void PrintTo(const NameCase& c, std::ostream* os) { *os << "name \"" << c.name <
 
 // The refusal of a name that holds characters the CAD cannot take.
 std::string refusedCharacters(const std::string& shown, const char* reason) {
-  return "レイヤー名称に 『 " + shown + " 』 は含められません。" + reason + kLayerOtherName;
+  return "レイヤー名称に 『 " + shown + " 』 は含められません。\n" + reason + kLayerOtherName;
 }
 
 std::string repeated(const std::string& text, int times) {
