@@ -49,7 +49,8 @@ TEST_F(StandinFunctions, FindfileAndTheSupportPathAsAnEnvironmentSetting) {
   EXPECT_EQ(run("(findfile \"tool.exe\")"), "nil");
   EXPECT_EQ(run("(getenv \"acad\")"), "\"" + a + "\"");
   run("(setenv \"ACAD\" \"" + a + "; " + bc + " ;\")");
-  EXPECT_EQ(run("(getenv \"ACAD\")"), "\"" + a + ";" + bc + "\"");
+  // Read back as written; the blanks around an entry are not part of the folder's name.
+  EXPECT_EQ(run("(getenv \"ACAD\")"), "\"" + a + "; " + bc + " ;\"");
   EXPECT_EQ(run("(findfile \"tool.exe\")"),
             "\"" + pathUtf8(fs::path(tmp.path / "b c" / "Tool.EXE").make_preferred()) + "\"");
   EXPECT_EQ(run("(findfile \"tool\")"), "nil");  // no extension is added
