@@ -122,6 +122,17 @@ bool WaitFocus(HWND target, bool within) {
   }
 }
 
+// A click goes to the window that is under the point when it is sent. A window brought to the
+// front is raised by its own program, on that program's own time: wait until it is there.
+bool WaitUnderPoint(HWND child, POINT at) {
+  const DWORD start = GetTickCount();
+  while (WindowFromPoint(at) != child) {
+    if (GetTickCount() - start >= AnswerLimit()) return false;
+    PumpFor(20);
+  }
+  return true;
+}
+
 }  // namespace
 
 int CmdKey(const std::wstring& title, const std::wstring& key) {
@@ -157,7 +168,12 @@ int CmdPaste(const std::wstring& title, const std::wstring& child_text, const st
   if (!BringToFront(top)) return Fail(L"could not bring \"" + title + L"\" to the front");
   RECT r{};
   GetWindowRect(child, &r);
-  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  const POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  SetCursorPos(at.x, at.y);
+  if (!WaitUnderPoint(child, at)) {
+    return Fail(L"\"" + child_text + L"\" of \"" + title +
+                L"\" is not in front where it is clicked");
+  }
   Click();
   if (!WaitFocus(child, false))
     return Fail(L"the click did not give \"" + child_text + L"\" the focus");
