@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <cwchar>
+
 #include "driver_util.h"
 
 namespace driver {
@@ -92,11 +94,19 @@ HWND OfferOnClipboard(const std::wstring& text) {
   return owner;
 }
 
-void Click() {
+// A press and release of the left button at `at`. The point goes with each event: under Wine a
+// pointer position set before (SetCursorPos) can still be overtaken by an older move of the X
+// pointer, and the click would land where the pointer was.
+void Click(POINT at) {
+  SetCursorPos(at.x, at.y);
   INPUT click[2] = {};
-  click[0].type = click[1].type = INPUT_MOUSE;
-  click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  for (INPUT& in : click) {
+    in.type = INPUT_MOUSE;
+    in.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  }
+  click[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+  click[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
   SendInput(1, &click[0], sizeof(INPUT));
   PumpFor(50);
   SendInput(1, &click[1], sizeof(INPUT));
@@ -131,6 +141,12 @@ bool WaitUnderPoint(HWND child, POINT at) {
     PumpFor(20);
   }
   return true;
+}
+
+std::wstring Hex(HWND h) {
+  wchar_t buf[32];
+  swprintf(buf, 32, L"0x%llx", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(h)));
+  return buf;
 }
 
 }  // namespace
@@ -169,14 +185,20 @@ int CmdPaste(const std::wstring& title, const std::wstring& child_text, const st
   RECT r{};
   GetWindowRect(child, &r);
   const POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  SetCursorPos(at.x, at.y);
   if (!WaitUnderPoint(child, at)) {
     return Fail(L"\"" + child_text + L"\" of \"" + title +
                 L"\" is not in front where it is clicked");
   }
-  Click();
-  if (!WaitFocus(child, false))
-    return Fail(L"the click did not give \"" + child_text + L"\" the focus");
+  Click(at);
+  if (!WaitFocus(child, false)) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(child, nullptr), &info);
+    return Fail(L"the click did not give \"" + child_text + L"\" the focus (focus " +
+                Hex(info.hwndFocus) + L", active " + Hex(info.hwndActive) + L", foreground " +
+                Hex(GetForegroundWindow()) + L", under the point " + Hex(WindowFromPoint(at)) +
+                L", the line " + Hex(child) + L", its window " + Hex(top) + L")");
+  }
   // As the CAD link sends it: the extended-key flag on press and release.
   SendKey(VK_CONTROL, false, true);
   PumpFor(20);
