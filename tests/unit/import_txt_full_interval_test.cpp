@@ -67,19 +67,6 @@ TEST_F(TxtFullIntervalTest, TheFirstPointOfEachClusterIsDrawnWithItsInputTexts) 
           "progress.unload"}));
 }
 
-TEST_F(TxtFullIntervalTest, CrLfExportsDrawLikeTheirLfTwin) {
-  input(clusters());
-  convert();
-  const std::string lf = script();
-  for (const char* separator : {"\t", " "}) {
-    s.DrawUnit = "m";
-    s.ThinningInterval = 100;
-    input(clusters(separator, "\r\n"));
-    EXPECT_EQ(convert().pointsDrawn, 3) << int(separator[0]);
-    EXPECT_EQ(script(), lf);
-  }
-}
-
 TEST_F(TxtFullIntervalTest, TheThinningShowsItsCounterAtEvery251stRecord) {
   std::string text;
   for (int i = 0; i < 1000; ++i) text += "1 2 3 4 5 6\n";

@@ -77,20 +77,6 @@ TEST_F(TxtSubSampleTest, TenLinesEveryThirdIsDrawn) {
             cp932("(load \"ent_start\")\n(load \"ent_go1\")\n(load \"ent_go2\")\n(gc)\n"));
 }
 
-TEST_F(TxtSubSampleTest, CrLfWithTabsGivesTheSameScriptAsLfWithBlanks) {
-  input(tenLines(" ", "\n"));
-  convert();
-  const std::string lf = script();
-  // TABs with CR LF, and blanks with CR LF (an export that went through a Windows editor).
-  for (const char* separator : {"\t", " "}) {
-    resetInput();
-    s.DrawUnit = "m";
-    input(tenLines(separator, "\r\n"));
-    EXPECT_EQ(convert().pointsDrawn, 3);
-    EXPECT_EQ(script(), lf);
-  }
-}
-
 TEST_F(TxtSubSampleTest, StepLargerThanTheFileDrawsNothingButCountsTheLines) {
   input(tenLines());
   s.SubSampleStep = 11;

@@ -34,7 +34,7 @@ RecordPass WriteThinningRecords(const std::string& copyPath, const std::string& 
                                 std::string_view drawUnit, Platform& p) {
   RecordPass pass;
   const std::int64_t total = io::fileLength(copyPath);
-  io::LineReader reader;
+  io::LineReader reader(1 << 20, io::kPointLineLimit);
   if (total < 0 || !reader.open(copyPath)) return {CopyStatus::InputFailed, 0, 0, {}};
   io::OutputFile out;
   if (!out.open(recordsPath)) return {CopyStatus::OutputFailed, 0, 0, {}};
@@ -49,6 +49,10 @@ RecordPass WriteThinningRecords(const std::string& copyPath, const std::string& 
       break;
     }
     float xyz[3];
+    if (reader.cut()) {
+      pass.stoppedAt = MakeBadLine(pass.records + 1, line, LineProblem::TooLong);
+      break;
+    }
     if (auto problem = CheckPointLine(line, drawUnit, xyz, scratch)) {
       pass.stoppedAt = MakeBadLine(pass.records + 1, line, *problem);
       break;
