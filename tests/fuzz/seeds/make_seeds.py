@@ -69,11 +69,21 @@ def ply_cuts(samples):
     binary_header = binary_header.replace(b"element vertex 19404", b"element vertex 3")
     binary = binary_header + b"".join(
         struct.pack("<fffBBB", -0.38 + i * 0.01, -0.44, 2.02, 67, 67, 62) for i in range(3))
+    # A mesh of another writer: a camera and faces declared before the vertices, TABs, CR LF.
+    faces = b"element camera 1\nproperty float view_px\nelement face 2\n" \
+            b"property list uchar int vertex_indices\nelement vertex 30"
+    mesh = header.replace(b"element vertex 19404", faces) + b"0.5\n3 0 1 2\n3 2 1 0\n" + \
+        b"\n".join(body[:30]) + b"\n"
+    mesh = mesh[:end + len(faces) - len(b"element vertex 19404")] + \
+        mesh[end + len(faces) - len(b"element vertex 19404"):].replace(b" ", b"\t")
     cuts = {
         "mug_ascii_30.ply": cut,
         "mug_ascii_truncated.ply": truncated,
         "mug_header_only.ply": header.replace(b"element vertex 19404", b"element vertex 0"),
         "mug_binary_le_3.ply": binary,
+        "mug_faces_first_tabs_crlf.ply": mesh.replace(b"\n", b"\r\n"),
+        "mug_ends_in_faces.ply": mesh[:end + len(faces) - len(b"element vertex 19404") + 10],
+        "mug_ushort_colours.ply": cut.replace(b"property uchar", b"property ushort"),
     }
     for name, data in cuts.items():
         write("ply", name, data)
@@ -126,6 +136,8 @@ def malformed():
         "crlf_lf_mixed.txt": good + good.replace(b"\n", b"\r\n") + good + b"1\t2\t3\t4\t5\t6\r\n",
         "crlf_late.txt": good * 420 + good.replace(b"\n", b"\r\n") * 2,
         "lone_cr.txt": good.replace(b"\n", b"\r") * 3,
+        "bom_joined_line_ends.txt": b"\xef\xbb\xbf" + good.replace(b"\n", b"\r\n") * 2 + good * 3 +
+                                    good.replace(b"\n", b"\r") + good.replace(b"\n", b"\r\n"),
         "empty_lines.txt": b"\n\n" + good + b"\n\n" + good,
         "leading_blanks.txt": b"  1 2 3 4 5 6\n 1 2 3 4 5 6\n",
         "double_blanks.txt": b"1  2 3 4 5 6\n1 2 3 4 5  6\n",
