@@ -10,7 +10,7 @@
 //   colliding  N points that go round 1,300 cells, all of which share one slot of a cell table
 //              of 4,096 entries under the multiplicative hash the thinning once had (every cell
 //              at least two apart from the others, so every point is kept)
-//   control    the same, with 1,300 cells taken in order rather than for their slot
+//   control    the same, with 1,300 cells spread as widely but not chosen for their slot
 // Each row gives the conversion time and the time of the thinning stage (passes 3 and 4), and
 // both over those of the row it compares with: the stray line with the typical scan (the same
 // points and one more), the colliding cells with the control (the same points kept and drawn),
@@ -77,8 +77,9 @@ std::size_t earlierSlot(const std::int64_t key[3]) {
 }
 
 // Points at the centres of 1,300 cells of the thinning's grid at this interval, all cell numbers
-// even (so no two cells touch); with `colliding`, cells whose slot in the earlier table is the
-// same. The text of each point is checked to land in its cell as the thinning reads it.
+// even (so no two cells touch): with `colliding`, cells whose slot in the earlier table is the
+// same, otherwise one in 4,096 cells picked by a hash of its number, which spreads them as
+// widely. The text of each point is checked to land in its cell as the thinning reads it.
 std::vector<std::string> cellCentres(float intervalMm, bool colliding) {
   const float intervalM = intervalMm / 1000.0f;
   const double cell = static_cast<double>(intervalM) * (1.0 + 1.0 / 256);
@@ -90,7 +91,9 @@ std::vector<std::string> cellCentres(float intervalMm, bool colliding) {
     // Cells on a cube of 201 × 201 × 201 even cell numbers around the origin, in order.
     const std::int64_t key[3] = {2 * (n % 201 - 100), 2 * ((n / 201) % 201 - 100),
                                  2 * (n / (201 * 201) - 100)};
-    if (colliding && earlierSlot(key) != 0) continue;
+    if (colliding ? earlierSlot(key) != 0
+                  : (static_cast<std::uint64_t>(n) * 0x9E3779B97F4A7C15ull) >> 52 != 0)
+      continue;
     std::snprintf(text, sizeof text, "%.7f %.7f %.7f", (static_cast<double>(key[0]) + 0.5) * cell,
                   (static_cast<double>(key[1]) + 0.5) * cell,
                   (static_cast<double>(key[2]) + 0.5) * cell);

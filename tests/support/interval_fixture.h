@@ -2,7 +2,11 @@
 // The fixture of the equal-interval converter tests: the converter fixture with an input that
 // every write makes the run's input again, the files left beside it, and the opening and flush
 // texts of a script with one function.
+#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,6 +28,63 @@ inline const char* kFlushOfOne =
     "(princ \"\\n点群を描画しています。しばらくお待ちください。\")\n(terpri)\n"
     "(ent_go1)\n(setq n nil)\n(foreach n enlist1 (entmake n))\n(setq enlist1 nil)\n"
     "(setq ent_go1 nil)\n(gc)\n";
+
+// A decimal text (sign, digits, point, digits) plus a whole number of metres, worked out with
+// whole numbers and written with as many decimals as the text has: movedText("-0.3819", -35000)
+// is "-35000.3819".
+inline std::string movedText(const std::string& text, std::int64_t metres) {
+  const auto point = text.find('.');
+  const std::size_t decimals = point == std::string::npos ? 0 : text.size() - point - 1;
+  std::string digits = text;
+  if (point != std::string::npos) digits.erase(point, 1);
+  std::int64_t scale = 1;
+  for (std::size_t i = 0; i < decimals; ++i) scale *= 10;
+  const std::int64_t value = std::stoll(digits) + metres * scale;
+  const bool negative = value < 0 || (value == 0 && text[0] == '-');
+  const std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : value;
+  std::string fraction = std::to_string(magnitude % static_cast<std::uint64_t>(scale));
+  fraction.insert(0, decimals - (decimals ? fraction.size() : 0), '0');
+  if (!decimals) fraction.clear();
+  return (negative ? "-" : "") + std::to_string(magnitude / scale) +
+         (decimals ? "." + fraction : "");
+}
+
+// A decimal text (sign, digits, point, digits) times 1000, by moving its point: no leading or
+// trailing zeros, no point for a whole number ("-0.0856" gives "-85.6", "0.0000" gives "0").
+inline std::string millimetreText(const std::string& text) {
+  const bool negative = text[0] == '-';
+  std::string digits = text.substr(negative ? 1 : 0);
+  std::size_t point = digits.find('.');
+  if (point == std::string::npos) {
+    point = digits.size();
+  } else {
+    digits.erase(point, 1);
+  }
+  point += 3;
+  if (digits.size() < point) digits.append(point - digits.size(), '0');
+  std::string whole = digits.substr(0, point), fraction = digits.substr(point);
+  whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size() - 1));
+  fraction.erase(fraction.find_last_not_of('0') + 1);
+  const std::string out = whole + (fraction.empty() ? "" : "." + fraction);
+  return negative && out != "0" ? "-" + out : out;
+}
+
+// The records of a script body: X, Y, Z and the colour texts of each POINT, in order.
+inline std::vector<std::array<std::string, 4>> drawnRecords(const std::string& body) {
+  std::vector<std::array<std::string, 4>> records;
+  const std::string start = "(10 ";
+  for (auto at = body.find(start); at != std::string::npos; at = body.find(start, at + 1)) {
+    std::array<std::string, 4> r;
+    std::size_t from = at + start.size();
+    for (int f = 0; f < 4; ++f) {
+      const std::size_t end = body.find_first_of(" )", from);
+      r[static_cast<std::size_t>(f)] = body.substr(from, end - from);
+      from = end + (f == 2 ? 8 : 1);  // after Z comes ")(420 . "
+    }
+    records.push_back(r);
+  }
+  return records;
+}
 
 class IntervalConverterTest : public ConverterTest {
  protected:
@@ -52,6 +113,46 @@ class IntervalConverterTest : public ConverterTest {
     return out;
   }
   using End = ConversionResult::End;
+
+  // The real sample of data/ moved by whole metres, as a survey export of the same scan at site
+  // coordinates would hold it.
+  static std::string movedSample(std::int64_t dx, std::int64_t dy, std::int64_t dz) {
+    std::istringstream lines(readFileBytes(std::filesystem::path(HARLOWE_SOURCE_DIR) / "data" /
+                                           "table_mug_stereo_cc_space_lf.txt"));
+    std::string moved, x, y, z, colour;
+    while (lines >> x >> y >> z && std::getline(lines, colour))
+      moved += movedText(x, dx) + " " + movedText(y, dy) + " " + movedText(z, dz) + colour + "\n";
+    return moved;
+  }
+
+  // The sample drawn at each interval, and the sample moved by (-35000, 120000, 0) m in metres
+  // and in millimetres: the moved runs must draw the points of the unmoved run, each at its
+  // moved coordinates, exactly.
+  template <class Convert>
+  void expectSameThinningOfTheMovedSample(Convert convert) {
+    const std::string sample = movedSample(0, 0, 0), moved = movedSample(-35000, 120000, 0);
+    for (const float interval : {2.5f, 10.0f, 100.0f}) {
+      auto run = [&](const std::string& text, const char* unit) {
+        input(text);
+        s.ThinningInterval = interval;
+        s.DrawUnit = unit;
+        convert();
+        return drawnRecords(body());
+      };
+      const auto unmoved = run(sample, "m");
+      auto expected = unmoved;
+      for (auto& r : expected) {
+        r[0] = movedText(r[0], -35000);
+        r[1] = movedText(r[1], 120000);
+      }
+      EXPECT_EQ(run(moved, "m"), expected) << interval;
+      // In millimetres: the same texts with their points moved three places.
+      for (auto& r : expected)
+        for (int a = 0; a < 3; ++a) r[a] = millimetreText(r[a]);
+      EXPECT_EQ(run(moved, "mm"), expected) << interval;
+      EXPECT_GT(unmoved.size(), 10u) << interval;
+    }
+  }
 };
 
 }  // namespace harlowe::test

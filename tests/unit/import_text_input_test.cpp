@@ -210,23 +210,43 @@ TEST(ParsePointLenient, DropsLimitedRunsOfBlanks) {
   EXPECT_FALSE(ParsePointLenient("1 2 3 4 5", p));
 }
 
-TEST(ScaleCoordinateText, MillimetresAreSevenDigitSingles) {
+// In millimetres the decimal point moves three places: every digit of the text stays, no other
+// digit comes in, and no exponent.
+TEST(ScaleCoordinateText, MillimetresMoveTheDecimalPoint) {
   std::string out;
-  const std::pair<const char*, const char*> cases[] = {{"1.5", "1500"},
-                                                       {"12.3456", "12345.6"},
-                                                       {"-35.12345", "-35123.45"},
-                                                       {"1234.5678", "1234568"},
-                                                       {"12345.678", "1.234568E+07"},
-                                                       {"9999.9999", "1E+07"},
-                                                       {"0", "0"}};
+  const std::pair<const char*, const char*> cases[] = {
+      {"1.5", "1500"},
+      {"12.3456", "12345.6"},
+      {"-35.12345", "-35123.45"},
+      {"-0.0856", "-85.6"},  // no noise digits of a float (-85.60001)
+      {"0.1234", "123.4"},
+      {"12", "12000"},
+      {"1.5e-3", "1.5"},
+      {"+7.5E+2", "750000"},
+      {"1d3", "1000000"},
+      {"5.", "5000"},
+      {".5", "500"},
+      {"0.0000123", "0.0123"},
+      {"0", "0"},
+      {"-0.0000", "0"},
+      {"1e-50", "0"},  // below the float range: 0, as the thinnings read it
+      // Survey coordinates, and values from 10 km up: plain decimals with every digit.
+      {"-35100.6278", "-35100627.8"},
+      {"120470.9565", "120470956.5"},
+      {"1234.5678", "1234567.8"},
+      {"12345.678", "12345678"},
+      {"9999.9999", "9999999.9"},
+      {"1234567", "1234567000"},  // 7 digits
+      {"-120456.789", "-120456789"},
+      {"120456.78912", "120456789.12"},  // 11 digits
+      {"3.4e35", "340000000000000000000000000000000000000"},
+  };
   for (const auto& [in, expected] : cases) {
     ASSERT_TRUE(ScaleCoordinateText(in, "mm", out)) << in;
     EXPECT_EQ(out, expected) << in;
   }
-  EXPECT_FALSE(ScaleCoordinateText("", "mm", out));
-  EXPECT_FALSE(ScaleCoordinateText("abc", "mm", out));
-  EXPECT_FALSE(ScaleCoordinateText("1e37", "mm", out));  // 1E+40 overflows a single
-  EXPECT_FALSE(ScaleCoordinateText("1e39", "mm", out));
+  for (const char* bad : {"", "abc", "1e37", "1e39", "nan", "1 2", "1e"})
+    EXPECT_FALSE(ScaleCoordinateText(bad, "mm", out)) << bad;  // 1e37 m: 1E+40 mm overflows a float
 }
 
 // Outside millimetres a coordinate goes into the script as it stands, so it must be a finite
@@ -341,17 +361,31 @@ TEST(PackTrueColor, DigitFieldsGiveTheSameTextAsTheGeneralReading) {
   }
 }
 
-TEST(ScaleCoordinateText, MillimetresMatchTheFloatRuleOnRandomCoordinates) {
+// Random coordinates of up to 18 digits in millimetres: the text of the whole number N / 10^d
+// becomes that of N × 1000 / 10^d, worked out here with whole numbers.
+TEST(ScaleCoordinateText, MillimetresMoveThePointOfRandomCoordinates) {
   std::mt19937_64 rng(11);
   std::string out;
-  char text[40];
   for (int i = 0; i < 200'000; ++i) {
-    const int decimals = static_cast<int>(rng() % 9);
-    const double metres = static_cast<double>(rng() % 2'000'000'000'000ull) / 1e6 - 1e6;
-    std::snprintf(text, sizeof text, "%.*f", decimals, metres);
+    const int decimals = static_cast<int>(rng() % 12);
+    const auto n = static_cast<std::int64_t>(rng() % 1'000'000'000'000'000'000ull) *
+                   (rng() % 2 ? 1 : -1) / static_cast<std::int64_t>(std::pow(10, rng() % 18));
+    const std::int64_t scale = static_cast<std::int64_t>(std::pow(10, decimals));
+    const std::uint64_t magnitude = n < 0 ? 0 - static_cast<std::uint64_t>(n) : n;
+    std::string fraction = decimals ? std::to_string(magnitude % scale) : "";
+    fraction.insert(0, static_cast<std::size_t>(decimals) - fraction.size(), '0');
+    const std::string text =
+        (n < 0 ? "-" : "") + std::to_string(magnitude / scale) + (decimals ? "." + fraction : "");
+    // N × 1000 / 10^d: three fraction digits move to the whole part.
+    fraction.append(3, '0');
+    std::string whole = std::to_string(magnitude / scale) + fraction.substr(0, 3);
+    std::string rest = fraction.substr(3);
+    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size() - 1));
+    while (!rest.empty() && rest.back() == '0') rest.pop_back();
+    std::string expected = whole + (rest.empty() ? "" : "." + rest);
+    if (n < 0 && expected != "0") expected.insert(0, 1, '-');
     ASSERT_TRUE(ScaleCoordinateText(text, "mm", out)) << text;
-    const float single = static_cast<float>(std::strtod(text, nullptr));
-    ASSERT_EQ(out, text::floatText(single * 1000.0f)) << text;
+    ASSERT_EQ(out, expected) << text;
   }
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/line_reader.h"
+#include "import/local_origin.h"
 #include "import/point_helpers.h"
 #include "import/progress.h"
 
@@ -35,13 +36,14 @@ RecordPass WriteThinningRecords(const std::string& copyPath, const std::string& 
   RecordPass pass;
   const std::int64_t total = io::fileLength(copyPath);
   io::LineReader reader;
-  if (total < 0 || !reader.open(copyPath)) return {CopyStatus::InputFailed, 0, 0, {}};
+  if (total < 0 || !reader.open(copyPath)) return {CopyStatus::InputFailed, 0, {}};
   io::OutputFile out;
-  if (!out.open(recordsPath)) return {CopyStatus::OutputFailed, 0, 0, {}};
+  if (!out.open(recordsPath)) return {CopyStatus::OutputFailed, 0, {}};
 
   double lastDrawn = 0;
   std::int64_t bytes = 0;
-  std::string scratch;
+  std::string scratch, shiftScratch;
+  LocalOrigin origin;
   std::string_view line;
   for (io::ReadResult r; (r = reader.next(line)) != io::ReadResult::EndOfData;) {
     if (r == io::ReadResult::Failed) {
@@ -53,8 +55,16 @@ RecordPass WriteThinningRecords(const std::string& copyPath, const std::string& 
       pass.stoppedAt = MakeBadLine(pass.records + 1, line, *problem);
       break;
     }
+    // Far from the coordinate origin the distances are measured relative to a local origin
+    // around the first point.
+    if (pass.records == 0) origin = LocalOrigin::AroundLine(line);
+    if (origin.shifts()) {
+      std::array<float, 3> shifted;
+      LineProblem unused;
+      ReadShiftedCoordinates(line, origin, shifted, unused, shiftScratch);
+      std::copy(shifted.begin(), shifted.end(), xyz);
+    }
     ++pass.records;
-    for (float v : xyz) pass.largestCoordinate = std::max(pass.largestCoordinate, std::fabs(v));
     char header[kHeader];
     const std::uint64_t size = line.size();
     std::memcpy(header, xyz, 12);

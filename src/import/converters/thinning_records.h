@@ -1,7 +1,8 @@
 #pragma once
 // The record file of the full equal-interval converter: one record per point line of the input,
-// in file order, holding the coordinates as 32-bit floats for the distances and the line's own
-// text for the drawing. A record is 4 + 4 + 4 bytes of X, Y and Z (the machine's float form), 8
+// in file order, holding the coordinates as 32-bit floats for the distances (relative to the
+// local origin around the first point, see import/local_origin.h) and the line's own text for
+// the drawing. A record is 4 + 4 + 4 bytes of X, Y and Z (the machine's float form), 8
 // bytes of the text's length and the text itself; nothing else stands in the file.
 #include <cstdint>
 #include <optional>
@@ -25,7 +26,6 @@ std::optional<LineProblem> CheckPointLine(std::string_view line, std::string_vie
 struct RecordPass {
   CopyStatus status = CopyStatus::Done;
   std::int64_t records = 0;
-  float largestCoordinate = 0;  // the largest magnitude of any X, Y or Z
   std::optional<BadLine> stoppedAt;
 };
 

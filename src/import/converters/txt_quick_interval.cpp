@@ -13,6 +13,7 @@
 #include "import/converters/converter_steps.h"
 #include "import/converters/interval_thinning.h"
 #include "import/converters/kept_lines_drawing.h"
+#include "import/local_origin.h"
 #include "import/progress.h"
 #include "import/split_scripts.h"
 #include "import/text_input.h"
@@ -26,16 +27,19 @@ constexpr double kAssumedLineLength = 35.0;
 
 // The thinning of the normalised copy: the first line gives the reference point, every later
 // line is kept or dropped by its distance from it. False, with the problem, for a line that is
-// no point.
+// no point. Far from the coordinate origin the distances are measured relative to a local origin
+// around the reference point.
 class ShellThinning {
  public:
   explicit ShellThinning(float intervalMm) : band_(intervalMm) {}
   bool reference(std::string_view line, LineProblem& problem) {
-    return ReadCoordinates(line, origin_, problem);
+    if (!ReadCoordinates(line, origin_, problem)) return false;
+    shift_ = LocalOrigin::AroundLine(line);
+    return ReadShiftedCoordinates(line, shift_, origin_, problem, scratch_);
   }
-  bool judge(std::string_view line, bool& keep, LineProblem& problem) const {
+  bool judge(std::string_view line, bool& keep, LineProblem& problem) {
     std::array<float, 3> point;
-    if (!ReadCoordinates(line, point, problem)) return false;
+    if (!ReadShiftedCoordinates(line, shift_, point, problem, scratch_)) return false;
     keep = band_.keeps(ShellDistanceMm(origin_, point));
     return true;
   }
@@ -43,6 +47,8 @@ class ShellThinning {
  private:
   ShellBand band_;
   std::array<float, 3> origin_{};
+  LocalOrigin shift_;
+  std::string scratch_;
 };
 
 // Gathers the kept lines, each with CR LF, and hands them to the file in large blocks. Every
