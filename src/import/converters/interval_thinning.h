@@ -2,13 +2,17 @@
 // The two equal-interval thinnings of CloudCompare text.
 //
 // Quick: each point is measured against one reference point only (the first of the file) and
-// kept when its distance lies within 5 mm of a whole multiple of the interval, so the kept points
-// form thin spherical shells around the reference.
+// kept when its distance lies within 5 mm of k times the interval, k counted with the distance
+// and the interval rounded to whole millimetres (ShellBand), so the kept points form thin
+// spherical shells around the reference.
 //
 // Full: greedy in file order. A point that is still kept becomes a pivot and drops every later
 // point, at most 1,200 points on, that lies closer to it than the interval; a dropped point never
 // drops anything itself. Distances are those of the 32-bit float coordinates: float differences,
 // PointDistance, strictly less than the interval.
+//
+// Both take the coordinates relative to the local origin of the scan (import/local_origin.h),
+// which leaves a scan within 10 km of the coordinate origin as it is.
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -20,7 +24,10 @@ namespace harlowe {
 // The keep rule of the quick thinning for an interval I in millimetres: with k the quotient of
 // the distance and I, each first rounded to the nearest whole number (halves to the even one)
 // and the quotient truncated toward zero, a distance d is kept when k × I − 5 < d < k × I + 5.
-// An interval that rounds to 0 keeps every point, as every interval up to 5 mm does.
+// An interval that rounds to 0 keeps every point, and so does a whole-number interval of 1 to
+// 5 mm, whose k leaves every distance within 5 mm of k × I. Any other interval counts k with its
+// rounded value but centres the band on k × I, so the band drifts off the distances as they grow:
+// beyond some distance nothing is kept (about 25 mm at 2.5 mm, 65 mm at 4.6 mm, 37 cm at 10.4 mm).
 class ShellBand {
  public:
   explicit ShellBand(float intervalMm);
