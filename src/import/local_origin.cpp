@@ -35,7 +35,7 @@ constexpr std::int64_t k2p53 = 9007199254740992;
 // difference is a whole number below 2^53 over a power of ten up to 10^15, both exact in a
 // double, so their quotient is the nearest double of the exact difference, as the number reader
 // gives it for the difference's text. False for any other text or a difference too large.
-bool shiftedPlain(std::string_view t, std::int64_t km, float& out) {
+bool plainLessKilometres(std::string_view t, std::int64_t km, float& out) {
   std::size_t i = 0;
   const bool negative = !t.empty() && t[0] == '-';
   if (!t.empty() && (t[0] == '-' || t[0] == '+')) ++i;
@@ -114,8 +114,12 @@ float LocalOrigin::shifted(int axis, std::string_view text, float value,
   const std::int64_t km = kilometres(axis);
   if (km == 0) return value;
   float out;
-  if (shiftedPlain(text, km, out)) return out;
+  if (plainLessKilometres(text, km, out)) return out;
   return shiftedGeneral(text, km, scratch);
+}
+
+bool LocalOrigin::shiftedPlain(int axis, std::string_view text, float& out) const {
+  return plainLessKilometres(text, kilometres(axis), out);
 }
 
 bool LocalOrigin::restore(int axis, std::string_view text, bool millimetres,
@@ -137,8 +141,7 @@ bool ReadShiftedCoordinates(std::string_view line, const LocalOrigin& origin,
   }
   for (int f = 0; f < 3; ++f) {
     float& value = xyz[static_cast<std::size_t>(f)];
-    // A plain decimal of up to 15 digits is always a coordinate: it is read once.
-    if (shiftedPlain(fields[f], origin.kilometres(f), value)) continue;
+    if (origin.shiftedPlain(f, fields[f], value)) continue;
     if (!CoordinateFloat(fields[f], value)) {
       problem = LineProblem::NotANumber;
       return false;

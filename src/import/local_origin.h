@@ -35,6 +35,9 @@ class LocalOrigin {
   // The coordinate text less S along the axis as a float; `value` is the text's own
   // CoordinateFloat, given back as it is along an axis without a shift. scratch is reused.
   float shifted(int axis, std::string_view text, float value, std::string& scratch) const;
+  // The same in one pass for the usual form of a coordinate, a plain decimal of up to 15 digits
+  // ([sign] digits [. digits]), which is a coordinate in any unit; false for any other text.
+  bool shiftedPlain(int axis, std::string_view text, float& out) const;
 
   // A coordinate text relative to the origin put back: S + the text along the axis, exactly, as
   // a plain decimal into out; with millimetres the text is in millimetres and S counts 1000

@@ -371,7 +371,7 @@ TEST_F(PtxSubSampleTest, HeaderOnlyWritesNoFunction) {
 std::vector<std::array<double, 3>> drawnPoints(const std::string& records) {
   std::vector<std::array<double, 3>> points;
   for (auto at = records.find("(10 "); at != std::string::npos; at = records.find("(10 ", at + 1)) {
-    std::array<double, 3> p;
+    std::array<double, 3> p{};
     std::sscanf(records.c_str() + at, "(10 %lf %lf %lf)", &p[0], &p[1], &p[2]);
     points.push_back(p);
   }

@@ -19,13 +19,16 @@ constexpr std::size_t kHeader = 20;
 }  // namespace
 
 std::optional<LineProblem> CheckPointLine(std::string_view line, std::string_view drawUnit,
-                                          float xyz[3], std::string& scratch) {
+                                          const LocalOrigin& origin, float xyz[3],
+                                          std::string& scratch) {
   ParsedPoint parsed;
   if (!ParsePointStrict(line, 6, parsed)) return LineProblem::TooFewFields;
   const std::string_view fields[3] = {parsed.x, parsed.y, parsed.z};
   for (int i = 0; i < 3; ++i) {
+    if (origin.shiftedPlain(i, fields[i], xyz[i])) continue;
     if (!CoordinateFloat(fields[i], xyz[i]) || !CoordinateScales(fields[i], xyz[i], drawUnit))
       return LineProblem::NotANumber;
+    xyz[i] = origin.shifted(i, fields[i], xyz[i], scratch);
   }
   if (!PackTrueColorFields(parsed.r, parsed.g, parsed.b, scratch)) return LineProblem::BadColour;
   return std::nullopt;
@@ -42,7 +45,7 @@ RecordPass WriteThinningRecords(const std::string& copyPath, const std::string& 
 
   double lastDrawn = 0;
   std::int64_t bytes = 0;
-  std::string scratch, shiftScratch;
+  std::string scratch;
   LocalOrigin origin;
   std::string_view line;
   for (io::ReadResult r; (r = reader.next(line)) != io::ReadResult::EndOfData;) {
@@ -51,19 +54,14 @@ RecordPass WriteThinningRecords(const std::string& copyPath, const std::string& 
       break;
     }
     float xyz[3];
-    if (auto problem = CheckPointLine(line, drawUnit, xyz, scratch)) {
+    if (auto problem = CheckPointLine(line, drawUnit, origin, xyz, scratch)) {
       pass.stoppedAt = MakeBadLine(pass.records + 1, line, *problem);
       break;
     }
     // Far from the coordinate origin the distances are measured relative to a local origin
     // around the first point.
-    if (pass.records == 0) origin = LocalOrigin::AroundLine(line);
-    if (origin.shifts()) {
-      std::array<float, 3> shifted;
-      LineProblem unused;
-      ReadShiftedCoordinates(line, origin, shifted, unused, shiftScratch);
-      std::copy(shifted.begin(), shifted.end(), xyz);
-    }
+    if (pass.records == 0 && (origin = LocalOrigin::AroundLine(line)).shifts())
+      CheckPointLine(line, drawUnit, origin, xyz, scratch);
     ++pass.records;
     char header[kHeader];
     const std::uint64_t size = line.size();

@@ -12,6 +12,7 @@
 
 #include "common/file_io.h"
 #include "import/conversion_result.h"
+#include "import/local_origin.h"
 #include "import/services.h"
 #include "import/text_input.h"
 
@@ -19,9 +20,11 @@ namespace harlowe {
 
 // What it takes for a line to be a point that the drawing stage can draw: six fields at single
 // blanks (the sixth is the rest of the line), X, Y and Z finite 32-bit floats that the unit
-// scaling takes, and a colour that PackTrueColor takes. Fills xyz; scratch is reused.
+// scaling takes, and a colour that PackTrueColor takes. Fills xyz with the coordinates relative
+// to the origin; scratch is reused.
 std::optional<LineProblem> CheckPointLine(std::string_view line, std::string_view drawUnit,
-                                          float xyz[3], std::string& scratch);
+                                          const LocalOrigin& origin, float xyz[3],
+                                          std::string& scratch);
 
 struct RecordPass {
   CopyStatus status = CopyStatus::Done;
