@@ -12,27 +12,21 @@ using platform::WindowHandle;
 
 namespace {
 
-constexpr std::size_t kMaxListed = 12;
-
 bool isSet(const std::string& value) { return !value.empty() && value != "???"; }
 
 std::string quoted(const std::string& s) { return "「" + s + "」"; }
 
-// Up to kMaxListed texts, each quoted, in the order given, without repeats.
-std::string listOf(const std::vector<std::string>& texts) {
+// A list under its label: every text quoted on a line of its own below, indented by `indent`,
+// in the order given, without repeats; the one to put into mkscr.ini may be anywhere in it.
+std::string listOf(const std::vector<std::string>& texts, const std::string& indent) {
   std::vector<std::string> seen;
   std::string out;
   for (const std::string& t : texts) {
     if (t.empty() || std::find(seen.begin(), seen.end(), t) != seen.end()) continue;
-    if (seen.size() == kMaxListed) {
-      out += " …";
-      break;
-    }
     seen.push_back(t);
-    if (!out.empty()) out += ' ';
-    out += quoted(t);
+    out += "\n" + indent + quoted(t);
   }
-  return out.empty() ? "（なし）" : out;
+  return out.empty() ? " （なし）" : out;
 }
 
 // Walks of the desktop for the report, through the same calls as the search.
@@ -121,7 +115,7 @@ CadReport describeCadSetup(const SettingsSource& src) {
     std::vector<std::string> names;
     for (const auto& p : view.processes())
       if (!view.windowCaptions(p.id).empty()) names.push_back(p.baseName);
-    return "ウィンドウのあるプログラム: " + listOf(names) + "\n";
+    return "ウィンドウのあるプログラム:" + listOf(names, "  ") + "\n";
   };
   if (!isSet(s.ACADName)) {
     out +=
@@ -143,8 +137,11 @@ CadReport describeCadSetup(const SettingsSource& src) {
     out += programsWithWindows();
   }
 
-  // One list item per CAD process, in the order of the processes.
+  // One list item per CAD process, in the order of the processes. A run uses the selected one
+  // (the last found), and only a command line among its own windows: the search's last command
+  // line may belong to another instance.
   const ComboBox& list = search.frmMain.peekList();
+  bool selectedHasCommandLine = false, otherHasCommandLine = false;
   for (int i = 0; i < list.ListCount(); ++i) {
     const CadWindowEntry& e = search.CadWindows[list.items[i].itemData];
     const std::string n = std::to_string(i + 1);
@@ -152,9 +149,10 @@ CadReport describeCadSetup(const SettingsSource& src) {
         "CAD [" + n + "]" + (e.DrawingName.empty() ? "" : " 図面 " + quoted(e.DrawingName)) + "\n";
     if (e.MainWnd == 0) {
       out += "  メインウィンドウ: なし（" + quoted(s.MainCaption) +
-             " で始まるウィンドウがありません）\n  このCADのウィンドウ: " +
+             " で始まるウィンドウがありません）\n  このCADのウィンドウ:" +
              listOf(i < static_cast<int>(cadIds.size()) ? view.windowCaptions(cadIds[i])
-                                                        : std::vector<std::string>{}) +
+                                                        : std::vector<std::string>{},
+                    "    ") +
              "\n";
     } else {
       out += "  メインウィンドウ: あり\n";
@@ -168,18 +166,32 @@ CadReport describeCadSetup(const SettingsSource& src) {
       out += std::string("  コマンドライン: あり（") +
              (inMain ? "メインウィンドウ" : "テキストウィンドウ") + "）\n";
     } else if (e.MainWnd != 0) {
-      out += "  コマンドライン: なし（" + quoted(s.CommandCaption) +
-             " のウィンドウがありません）\n  メインウィンドウの中の文字列: " + listOf(texts) + "\n";
+      out +=
+          "  コマンドライン: なし（" + quoted(s.CommandCaption) +
+          " のウィンドウがありません）\n  メインウィンドウの中の文字列:" + listOf(texts, "    ") +
+          "\n";
+    }
+    if (i == list.ListIndex) {
+      selectedHasCommandLine = inMain || inText;
+    } else if (inMain || inText) {
+      otherHasCommandLine = true;
     }
   }
 
   const CadWindowEntry* target = search.selectedEntry();
-  report.ready = target != nullptr && target->MainWnd != 0 && search.LastCommandWnd != 0;
+  report.ready = target != nullptr && target->MainWnd != 0 && selectedHasCommandLine;
+  const std::string chosen = "CAD [" + std::to_string(list.ListIndex + 1) + "]";
   out += "\n";
+  if (list.ListCount() > 1)
+    out += "CADが " + std::to_string(list.ListCount()) +
+           " 個起動しています。Harlowe が使うのは、最後に見つかった " + chosen + " です。\n";
   if (report.ready) {
-    out += "Harlowe は CAD [" + std::to_string(list.ListIndex + 1) + "]" +
+    out += "Harlowe は " + chosen +
            (target->DrawingName.empty() ? "" : "（図面 " + quoted(target->DrawingName) + "）") +
            " のコマンドラインにコマンドを送ります。";
+  } else if (target != nullptr && target->MainWnd != 0 && otherHasCommandLine) {
+    out += "このままでは Harlowe はCADにコマンドを送れません。" + chosen +
+           " のコマンドラインを表示するか、使わないCADを終了して、もう一度実行してください。";
   } else {
     out +=
         "このままでは Harlowe はCADにコマンドを送れません。mkscr.ini を直して、もう一度"

@@ -119,6 +119,7 @@ bool CadSearch::EnumCadWindowProc(WindowHandle window, std::intptr_t data) {
 bool CadSearch::EnumCommandLineProc(WindowHandle window, std::intptr_t) {
   if (GetWindowCaption(window) != settings_.CommandCaption) return true;
   LastCommandWnd = window;
+  CadWindows.back().OwnCommandWnd = window;  // only the newest instance's windows are walked
   return false;
 }
 

@@ -19,6 +19,9 @@ struct CadWindowEntry {
   platform::WindowHandle MainCmdWnd = 0;  // LastCommandWnd after the walk of the main window
   platform::WindowHandle TextWnd = 0;
   platform::WindowHandle TextCmdWnd = 0;  // LastCommandWnd after the walk of the text window
+  // The command line found among this instance's own windows (LastCommandWnd is never cleared,
+  // so after a walk that found none it still names another instance's).
+  platform::WindowHandle OwnCommandWnd = 0;
 };
 
 // A combo box's items (text and item data) and its selected index.

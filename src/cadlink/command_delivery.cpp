@@ -41,7 +41,9 @@ void CommandDelivery::sendCommandToCad(RunSettings& s) {
   // it is and nothing is pasted into whatever window has the focus.
   const CadWindowEntry* entry = search_.selectedEntry();
   if (entry == nullptr || entry->MainWnd == 0) return tell(kCadNotFound, s.CadCommand);
-  if (search_.LastCommandWnd == 0) return tell(kCommandLineNotFound, s.CadCommand);
+  // Another instance's command line would take the command for a drawing the user did not choose.
+  if (search_.LastCommandWnd == 0 || entry->OwnCommandWnd == 0)
+    return tell(kCommandLineNotFound, s.CadCommand);
   deliver(entry->MainWnd, search_.LastCommandWnd, s.CadCommand);
 }
 

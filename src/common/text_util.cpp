@@ -49,4 +49,16 @@ std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& c) {
   return n;
 }
 
+std::size_t utf16Length(std::string_view utf8) {
+  std::size_t units = 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t c = 0;
+    const std::size_t n = decodeUtf8(utf8, i, c);
+    // A malformed byte becomes one replacement character; beyond the basic plane, a pair.
+    units += n != 0 && c >= 0x10000 ? 2 : 1;
+    i += n != 0 ? n : 1;
+  }
+  return units;
+}
+
 }  // namespace harlowe::text

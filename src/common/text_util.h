@@ -17,6 +17,9 @@ bool cutAtBlank(std::string_view& rest, std::string_view& field);
 // Works on characters (UTF-8), so it never touches a trail byte of a double-byte character.
 std::string lispEscape(std::string_view s);
 
+// The length of a UTF-8 text in UTF-16 code units, as Windows counts a path's length.
+std::size_t utf16Length(std::string_view utf8);
+
 // Decodes one UTF-8 character at s[i] into c; returns its length in bytes, or 0 for a malformed
 // or cut-off sequence.
 std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& c);

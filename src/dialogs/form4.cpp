@@ -1,5 +1,7 @@
 #include "dialogs/form4.h"
 
+#include "common/number_text.h"
+#include "common/text_util.h"
 #include "dialogs/layer_list.h"
 #include "dialogs/narrow_text.h"
 
@@ -128,6 +130,45 @@ constexpr Handler<Form4> kHandlers[] = {
 
 const FormDef& form4Def() { return kForm; }
 
+std::optional<std::string> LayerNameRefusal(std::string_view name,
+                                            const platform::CodePage& codePage) {
+  std::string lost, signs;  // the characters found, each once, with a blank between them
+  auto note = [](std::string& found, std::string_view character) {
+    if (found.find(character) != std::string::npos) return;
+    if (!found.empty()) found += ' ';
+    found += character;
+  };
+  bool control = false;
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < name.size(); ++characters) {
+    char32_t c = 0;
+    std::size_t n = text::decodeUtf8(name, i, c);
+    if (n == 0) n = 1;  // not UTF-8: the code page cannot hold it either
+    const std::string_view character = name.substr(i, n);
+    i += n;
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+      control = true;
+    } else if (c < 0x80) {
+      if (kLayerNameSigns.find(static_cast<char>(c)) != std::string_view::npos)
+        note(signs, character);
+    } else if (codePage.fromAnsi(codePage.toAnsi(character)) != character) {
+      note(lost, character);  // it would reach the CAD as "?" or as another character
+    }
+  }
+  const auto refuse = [](const std::string& found, const char* reason) {
+    return "レイヤー名称に 『 " + found + " 』 は含められません。\n" + reason + kLayerOtherName;
+  };
+  if (control) return std::string(kLayerControlMessage);
+  if (!lost.empty()) return refuse(lost, kLayerCodePageReason);
+  if (!signs.empty()) return refuse(signs, kLayerSignReason);
+  if (characters > kLayerNameMaxCharacters) {
+    return "レイヤー名称は " + text::decimal(static_cast<std::int64_t>(kLayerNameMaxCharacters)) +
+           " 文字までです（入力された名称は " +
+           text::decimal(static_cast<std::int64_t>(characters)) + " 文字）。" + kLayerOtherName;
+  }
+  return std::nullopt;
+}
+
 void Form4::dispatch(std::string_view control, FormEvent event) {
   dispatchTo(*this, kHandlers, control, event);
 }
@@ -184,6 +225,10 @@ void Form4::Command1_Click() {
     refusal = kSagyouMessage;
   if (refusal) {
     host().messageBox(refusal, kLayerFormTitle, platform::MessageIcon::Error);
+    return;
+  }
+  if (const auto refused = LayerNameRefusal(chosen_, codePage_)) {
+    host().messageBox(*refused, kLayerFormTitle, platform::MessageIcon::Error);
     return;
   }
   s_.ZoomExtentsAtEnd = host().checked("Check1") ? 1 : 0;

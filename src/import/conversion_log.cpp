@@ -9,6 +9,7 @@ namespace harlowe {
 namespace {
 
 constexpr const char* kLogFileName = "QMR_実行.log";
+constexpr const char* kEndTimeLabel = "修了日時 ";
 
 struct VariantTexts {
   const char* title;
@@ -44,6 +45,12 @@ std::string render(const LogLine& l, platform::System& system) {
       return l.label + system.nowText();
   }
   return l.label;
+}
+
+// A blank line and the end time: how every log with end lines ends.
+void appendEndTime(std::vector<LogLine>& lines) {
+  lines.push_back(LogLine::plain(" "));
+  lines.push_back(LogLine::dateTime(kEndTimeLabel));
 }
 
 bool writeLines(const std::string& path, bool append, const std::vector<LogLine>& lines,
@@ -153,8 +160,20 @@ std::vector<LogLine> LogEndLines(LogVariant variant, const LogCounts& counts) {
     case LogVariant::PtxSubSample:
       return lines;
   }
-  lines.push_back(LogLine::plain(" "));
-  lines.push_back(LogLine::dateTime("修了日時 "));
+  appendEndTime(lines);
+  return lines;
+}
+
+std::vector<LogLine> LogReasonLines(std::string_view reason) {
+  std::vector<LogLine> lines{LogLine::plain(" ")};
+  for (std::size_t from = 0;;) {
+    const std::size_t end = reason.find('\n', from);
+    const std::string_view line = reason.substr(from, end - from);
+    lines.push_back(LogLine::plain(line.empty() ? " " : std::string(line)));
+    if (end == std::string_view::npos) break;
+    from = end + 1;
+  }
+  appendEndTime(lines);
   return lines;
 }
 

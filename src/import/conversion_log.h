@@ -66,6 +66,11 @@ struct LogCounts {
 // The end block of the variant (empty for PTX, whose log keeps its head only).
 std::vector<LogLine> LogEndLines(LogVariant variant, const LogCounts& counts);
 
+// The end of the log of a run that sends nothing to the CAD, in place of the variant's end lines:
+// a blank line, the reason as the message tells it (one log line per line of the message; an
+// empty line becomes a blank), a blank line and the end time. No count of drawn points.
+std::vector<LogLine> LogReasonLines(std::string_view reason);
+
 // The two lines that the full equal-interval converter appends during its run.
 LogLine LogRecordCountLine(std::int64_t records);  // "総点群数 : " + count
 LogLine LogKeptCountLine(std::int64_t kept);       // "描画点群数 : " + count

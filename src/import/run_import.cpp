@@ -4,7 +4,9 @@
 #include "common/line_reader.h"
 #include "common/number_text.h"
 #include "import/choose_input.h"
+#include "import/conversion_log.h"
 #include "import/conversion_messages.h"
+#include "import/split_scripts.h"
 
 namespace harlowe {
 namespace {
@@ -58,6 +60,15 @@ void DeletePreviousScripts(const RunSettings& s, Platform& p) {
   p.system.closeHandle(process);
 }
 
+bool PreviousLoadUnfinished(const std::string& appDir) {
+  return io::fileExists(appDir + kLoaderFile) && !io::fileExists(appDir + kLoadedMarkFile);
+}
+
+void RemoveRunScripts(const std::string& appDir) {
+  io::removeMatchingPrefix(appDir, "ent_go");  // ENT_GO.lsp, the pieces, the loader
+  io::removeFile(appDir + kStartFile);
+}
+
 ConverterId ChooseConverter(const RunSettings& s) {
   switch (s.InputKind) {
     case 1:
@@ -72,9 +83,20 @@ ConverterId ChooseConverter(const RunSettings& s) {
 
 void RunImport(RunSettings& s, Platform& p, RunSteps& steps) {
   const std::string folder = p.system.programFolder();
+  // One run per program folder, held until the process ends. A lock that cannot be taken at all
+  // (a folder that cannot be written) does not stop the run: it fails later with its reason.
+  if (p.system.lockFile(withBackslash(folder) + kRunLockFile) == platform::FileLock::InUse) {
+    p.ui.messageBox(std::string(kRunInProgress) + "\n\nフォルダ : " + folder, platform::kAppTitle,
+                    platform::MessageIcon::Error);
+    platform::endProgram(p.system, 1);
+  }
   s.DelayUnit = ReadDelayUnit(folder, p);
   s.AppDir = withBackslash(folder);
   ReadFilenameDat(s);
+  // The pieces that the CAD has yet to load must not be deleted without the user's word.
+  if (PreviousLoadUnfinished(s.AppDir) &&
+      !p.ui.askYesNo(kPreviousLoadUnfinished, platform::kAppTitle))
+    platform::endProgram(p.system, 0);
 
   for (;;) {  // file pass
     s.InputPath.clear();
@@ -114,9 +136,17 @@ void RunImport(RunSettings& s, Platform& p, RunSteps& steps) {
 
   const ConversionResult result = steps.converters.run(ChooseConverter(s), s);
   // The user learns of every run that draws less than its input holds before anything goes to
-  // the CAD; a run that can draw nothing sends nothing.
-  if (const auto message = ConversionMessage(result, s.InputFileLabel, p.codePage))
-    p.ui.messageBox(message->text, platform::kAppTitle, message->icon);
+  // the CAD; a run that can draw nothing sends nothing, leaves no script that a load by hand
+  // could load, and its log ends with the reason (the converter wrote its head, beside the
+  // input the user chose).
+  const auto message = ConversionMessage(result, s.InputFileLabel, p.codePage);
+  if (!result.sendsToCad()) {
+    RemoveRunScripts(s.AppDir);
+    AppendLogLines(ConversionLogPath(s.InputFileLabel),
+                   LogReasonLines(message ? std::string_view(message->text) : std::string_view()),
+                   p.system, p.codePage);
+  }
+  if (message) p.ui.messageBox(message->text, platform::kAppTitle, message->icon);
   if (!result.sendsToCad()) platform::endProgram(p.system, 1);
   s.CadCommand = kLoadCommand;
   steps.cadLink.sendCommandToCad(s);

@@ -5,6 +5,7 @@
 #include "common/file_io.h"
 #include "common/line_reader.h"
 #include "common/number_text.h"
+#include "common/text_util.h"
 #include "import/point_script.h"
 #include "import/progress.h"
 #include "import/run_settings.h"
@@ -59,7 +60,7 @@ SplitResult SplitLoaderScripts(const std::string& appDir, platform::ProgressWind
   std::string_view line;
   {
     io::OutputFile start;
-    const std::string startPath = appDir + "ENT_start.lsp";
+    const std::string startPath = appDir + kStartFile;
     if (!start.open(startPath)) fail(startPath);
     for (int i = 1; result.ok && i <= kStartFileLines; ++i) {
       if (reader.next(line) != io::ReadResult::Line) break;
@@ -135,7 +136,7 @@ SplitResult SplitLoaderScripts(const std::string& appDir, platform::ProgressWind
   reader.close();
 
   io::OutputFile loader;
-  const std::string loaderPath = appDir + "ent_gogo.lsp";
+  const std::string loaderPath = appDir + kLoaderFile;
   if (loader.open(loaderPath)) {
     loader.writeLine("(load \"ent_start\")");
     std::int64_t pauseAt = kPiecesPerPause, m = 1;
@@ -150,6 +151,11 @@ SplitResult SplitLoaderScripts(const std::string& appDir, platform::ProgressWind
         ++m;
       }
     }
+    // Every piece is loaded: the mark tells the next run that nothing here is still needed. A
+    // mark that cannot be written only makes the next run ask.
+    const std::string mark = text::replaceAll(appDir + kLoadedMarkFile, "\\", "/");
+    loader.writeLine(codePage.toAnsi("(if (setq ent_gogo_end (open \"" + text::lispEscape(mark) +
+                                     "\" \"w\")) (setq ent_gogo_end (close ent_gogo_end)))"));
     loader.writeLine("(gc)");
   }
   if (!loader.close()) fail(loaderPath);

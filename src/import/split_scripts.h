@@ -11,6 +11,12 @@ namespace harlowe {
 
 struct RunSettings;
 
+inline constexpr const char* kStartFile = "ENT_start.lsp";
+inline constexpr const char* kLoaderFile = "ent_gogo.lsp";
+// The mark that the loader leaves in the program folder when the CAD has loaded its last piece.
+// Its name starts like the pieces, so the deletion of the previous run's pieces takes it too.
+inline constexpr const char* kLoadedMarkFile = "ent_gogo.end";
+
 struct SplitResult {
   std::int64_t pieces = 0;  // k: the number of pieces the loader names
   bool ok = true;           // false when a file could not be read or written

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/text_util.h"
 #include "installer/copy_files.h"
 #include "installer/install_files.h"
 #include "installer/module1.h"
@@ -73,6 +74,13 @@ constexpr dialogs::Handler<Form1> kHandlers[] = {
     {"Command2", FormEvent::Click, &Form1::Command2_Click},
 };
 
+// Whether asking the shell to open the guide can show it: a program opens PDF documents, and the
+// path is one the shell hands on (shorter than MAX_PATH). The shell itself reports success
+// either way.
+bool guideCanBeOpened(platform::Shell& shell, const std::string& guide) {
+  return text::utf16Length(guide) < platform::kMaxPath && shell.hasAssociatedProgram(guide);
+}
+
 }  // namespace
 
 const dialogs::FormDef& form1Def() { return kForm; }
@@ -96,10 +104,13 @@ void Form1::Command1_Click() {
 
   host().messageBox(std::string(kInstallDone), title, platform::MessageIcon::None);
   const std::string guide = folder + std::string(kInstallGuide);
-  if (!s_.shell.shellExecute(guide)) {
-    // The installation is complete; only the guide could not be shown.
+  if (!guideCanBeOpened(s_.shell, guide) || !s_.shell.shellExecute(guide)) {
+    // The installation is complete; only the guide could not be shown. Its path as the user
+    // would type it: a drive root's "\" not doubled.
+    const std::string shown =
+        folder.ends_with('\\') ? folder + std::string(kInstallGuide.substr(1)) : guide;
     host().messageBox(
-        "インストールガイドを開けませんでした。次のファイルを開いてください。\n" + guide, title,
+        "インストールガイドを開けませんでした。次のファイルを開いてください。\n" + shown, title,
         platform::MessageIcon::None);
   }
   platform::endProgram(s_.system, 0);

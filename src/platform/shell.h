@@ -44,6 +44,9 @@ class Shell {
   // CopyFile: copies source to target; an existing target is replaced unless failIfExists.
   virtual bool CopyFileW(const std::string& source, const std::string& target,
                          bool failIfExists) = 0;
+  // Whether the system names a program that opens documents of this one's type (its extension):
+  // without one, asking the shell to open it shows nothing, and says so to no one.
+  virtual bool hasAssociatedProgram(const std::string& document) = 0;
   // Shell.Application's ShellExecute with the document's path: the shell opens it with the
   // associated program and returns at once. False when the shell could not be asked.
   virtual bool shellExecute(const std::string& document) = 0;

@@ -9,6 +9,13 @@ namespace harlowe::platform {
 
 using Handle = std::uintptr_t;  // 0 = no handle
 
+// What became of an attempt to lock a file for the rest of the process.
+enum class FileLock {
+  Held,         // this process holds it; the system releases it when the process ends
+  InUse,        // another process holds it
+  Unavailable,  // it cannot be taken here (a folder that cannot be written, for example)
+};
+
 class System {
  public:
   virtual ~System() = default;
@@ -22,6 +29,9 @@ class System {
   virtual bool getExitCodeProcess(Handle process, std::uint32_t& code) = 0;
   virtual bool closeHandle(Handle h) = 0;
   virtual void sleep(std::uint32_t milliseconds) = 0;
+  // Opens the file (created when missing, its content left alone) and keeps it open, shared
+  // with no other process, until the process ends, however it ends.
+  virtual FileLock lockFile(const std::string& utf8Path) = 0;
   // The current date and time in the user's short date and time format ("date time").
   virtual std::string nowText() = 0;
   // Ends the process at once; never returns (a test fake throws instead).

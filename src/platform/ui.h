@@ -12,6 +12,9 @@ class Ui {
   virtual ~Ui() = default;
   // A modal message box with an OK button only. Texts are UTF-8.
   virtual void messageBox(const std::string& text, const std::string& title, MessageIcon icon) = 0;
+  // A modal question with the warning icon and the buttons Yes and No; No is the default button,
+  // so that Enter alone changes nothing. True when the answer is Yes.
+  virtual bool askYesNo(const std::string& text, const std::string& title) = 0;
   // One turn of the event pump: every pending window message is processed, then it returns.
   virtual void pumpEvents() = 0;
 };

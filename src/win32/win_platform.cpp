@@ -8,16 +8,29 @@
 
 namespace harlowe::win32 {
 
+namespace {
+
+// Owned by the active form when there is one, so the box is modal to it; otherwise modal to the
+// whole task and kept above our topmost windows.
+int showMessageBox(const std::string& text, const std::string& title, UINT type) {
+  HWND owner = GetActiveWindow();
+  type |= MB_SETFOREGROUND;
+  if (owner == nullptr) type |= MB_TASKMODAL | MB_TOPMOST;
+  return MessageBoxW(owner, widen(text).c_str(), widen(title).c_str(), type);
+}
+
+}  // namespace
+
 void WinUi::messageBox(const std::string& text, const std::string& title,
                        platform::MessageIcon icon) {
-  // Owned by the active form when there is one, so the box is modal to it; otherwise modal to
-  // the whole task and kept above our topmost windows.
-  HWND owner = GetActiveWindow();
-  UINT type = MB_OK | MB_SETFOREGROUND;
+  UINT type = MB_OK;
   if (icon == platform::MessageIcon::Error) type |= MB_ICONERROR;
   if (icon == platform::MessageIcon::Warning) type |= MB_ICONWARNING;
-  if (owner == nullptr) type |= MB_TASKMODAL | MB_TOPMOST;
-  MessageBoxW(owner, widen(text).c_str(), widen(title).c_str(), type);
+  showMessageBox(text, title, type);
+}
+
+bool WinUi::askYesNo(const std::string& text, const std::string& title) {
+  return showMessageBox(text, title, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void WinUi::pumpEvents() {
@@ -78,6 +91,17 @@ bool WinSystem::closeHandle(platform::Handle h) {
 }
 
 void WinSystem::sleep(std::uint32_t milliseconds) { Sleep(milliseconds); }
+
+platform::FileLock WinSystem::lockFile(const std::string& utf8Path) {
+  // Read access is enough to hold the file, so a lock file marked read-only still works. No
+  // sharing: every other open of the file fails until this handle is closed, which the system
+  // does when the process ends, however it ends. The handle is never closed before.
+  HANDLE file = CreateFileW(widen(utf8Path).c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_HIDDEN, nullptr);
+  if (file != INVALID_HANDLE_VALUE) return platform::FileLock::Held;
+  return GetLastError() == ERROR_SHARING_VIOLATION ? platform::FileLock::InUse
+                                                   : platform::FileLock::Unavailable;
+}
 
 std::string WinSystem::nowText() {
   SYSTEMTIME now;

@@ -13,6 +13,7 @@ class WinUi : public platform::Ui {
  public:
   void messageBox(const std::string& text, const std::string& title,
                   platform::MessageIcon icon) override;
+  bool askYesNo(const std::string& text, const std::string& title) override;
   void pumpEvents() override;
 };
 
@@ -25,6 +26,7 @@ class WinSystem : public platform::System {
   bool getExitCodeProcess(platform::Handle process, std::uint32_t& code) override;
   bool closeHandle(platform::Handle h) override;
   void sleep(std::uint32_t milliseconds) override;
+  platform::FileLock lockFile(const std::string& utf8Path) override;
   std::string nowText() override;
   [[noreturn]] void endProgram(int exitCode) override;
 };

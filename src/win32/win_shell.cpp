@@ -5,6 +5,7 @@
 #include <objbase.h>
 #include <oleauto.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 // clang-format on
 
 #include "win32/win_text.h"
@@ -66,6 +67,21 @@ bool WinShell::sameFile(const std::string& a, const std::string& b) {
 bool WinShell::CopyFileW(const std::string& source, const std::string& target, bool failIfExists) {
   return ::CopyFileW(widen(source).c_str(), widen(target).c_str(), failIfExists ? TRUE : FALSE) !=
          FALSE;
+}
+
+bool WinShell::hasAssociatedProgram(const std::string& document) {
+  const std::wstring path = widen(document);
+  const wchar_t* extension = PathFindExtensionW(path.c_str());
+  if (*extension == L'\0') return false;
+  // The default verb's command line, or a handler that opens it without one (an app of the
+  // store registers only that). "Unknown", the type of every unregistered file, does not count.
+  for (ASSOCSTR what : {ASSOCSTR_COMMAND, ASSOCSTR_DELEGATEEXECUTE}) {
+    DWORD size = 0;
+    const HRESULT hr =
+        AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, what, extension, nullptr, nullptr, &size);
+    if (SUCCEEDED(hr) && size > 1) return true;
+  }
+  return false;
 }
 
 bool WinShell::shellExecute(const std::string& document) {

@@ -14,6 +14,7 @@ class WinShell : public platform::Shell {
   bool fileExists(const std::string& path) override;
   bool sameFile(const std::string& a, const std::string& b) override;
   bool CopyFileW(const std::string& source, const std::string& target, bool failIfExists) override;
+  bool hasAssociatedProgram(const std::string& document) override;
   bool shellExecute(const std::string& document) override;
 };
 

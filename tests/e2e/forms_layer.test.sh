@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The layer form (Form4) as a real window: Lay.dat read from the program folder (CP932, commas,
 # quotes), the input path, the chosen name shown under the instruction, the refusal of a
-# reserved name written in full-width letters, the name and the zoom stored on OK, Esc as Cancel.
+# reserved name written in full-width letters and of names the CAD cannot take, the name and the
+# zoom stored on OK, Esc as Cancel.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib/wine-env.sh"
@@ -33,6 +34,19 @@ drv click "$f" Command1 || e2e_fail "click"
 drv msgbox "$f" >/dev/null || e2e_fail "no refusal"
 screenshot form4-refusal >/dev/null
 expect_msgbox "レイヤー名称で 『 PIPE 』 は予約レイヤーの為使用出来ません。他の名称を入力してください。" "$f"
+
+# Names the CAD cannot take: characters Shift-JIS lacks (they would reach it as "?"), the signs.
+drv set-text "$f" Text1 "café😀" || e2e_fail "set-text"
+drv click "$f" Command1 || e2e_fail "click"
+drv msgbox "$f" >/dev/null || e2e_fail "no refusal of café😀"
+screenshot form4-refusal-characters >/dev/null
+expect_msgbox "レイヤー名称に 『 é 😀 』 は含められません。
+Shift-JIS で表せない文字はレイヤー名称に使えません。他の名称を入力してください。" "$f"
+drv set-text "$f" Text1 "A:B" || e2e_fail "set-text"
+drv click "$f" Command1 || e2e_fail "click"
+expect_msgbox "レイヤー名称に 『 : 』 は含められません。
+記号 < > / \\ \" : ; ? * | , = \` はレイヤー名称に使えません。他の名称を入力してください。" "$f"
+[[ "$(drv get-text "$f" Text1 | tr -d '\r')" == "A:B" ]] || e2e_fail "the form did not stay as it was"
 
 drv set-text "$f" Text1 "新規 層1" || e2e_fail "set-text"
 drv click "$f" Check1 || e2e_fail "click"

@@ -233,6 +233,11 @@ void checkLoader(std::string_view text, std::int64_t pieces) {
                  "the pause after 100 pieces");
     }
   }
+  const std::string_view mark = next();
+  FUZZ_CHECK(
+      mark.starts_with("(if (setq ent_gogo_end (open \"") &&
+          mark.ends_with("/ent_gogo.end\" \"w\")) (setq ent_gogo_end (close ent_gogo_end)))"),
+      "the loader leaves its mark after the last piece");
   FUZZ_CHECK(next() == "(gc)" && i == lines.size(), "the loader ends with (gc)");
 }
 

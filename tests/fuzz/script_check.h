@@ -24,7 +24,7 @@ ScriptFacts checkPointScript(std::string_view text, std::string_view layer,
 void checkBalanced(std::string_view text);
 
 // ent_gogo.lsp: loads ent_start and the pieces 1 to `pieces` in order, with the pause after
-// every 100th, and ends with (gc).
+// every 100th, then leaves its mark and ends with (gc).
 void checkLoader(std::string_view text, std::int64_t pieces);
 
 }  // namespace harlowe::fuzz

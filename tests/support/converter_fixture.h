@@ -41,6 +41,11 @@ class ConverterTest : public ::testing::Test {
     return text.substr(from, text.find(end) - from);
   }
   std::string log() const { return readFileBytes(data("QMR_実行.log")); }
+  // The loader's line that leaves the mark in the program folder, with its line end.
+  std::string loaderMark() const {
+    return "(if (setq ent_gogo_end (open \"" + (dir_.path / "app").string() +
+           "/ent_gogo.end\" \"w\")) (setq ent_gogo_end (close ent_gogo_end)))\n";
+  }
   // The stage texts and unloads of the progress window, in order.
   std::vector<std::string> stages() const {
     std::vector<std::string> out;

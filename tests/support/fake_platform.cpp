@@ -10,6 +10,15 @@ void FakeUi::messageBox(const std::string& text, const std::string& title,
   log_.push_back("message:" + text);
 }
 
+bool FakeUi::askYesNo(const std::string& text, const std::string& title) {
+  messages.push_back({text, title, platform::MessageIcon::Warning});
+  log_.push_back("ask:" + text);
+  if (answers.empty()) return false;
+  const bool yes = answers.front();
+  answers.pop_front();
+  return yes;
+}
+
 void FakeUi::pumpEvents() {
   ++pumpTurns;
   log_.push_back("pump");
@@ -50,6 +59,12 @@ bool FakeSystem::closeHandle(platform::Handle) {
 }
 
 void FakeSystem::sleep(std::uint32_t ms) { log_.push_back("sleep:" + std::to_string(ms)); }
+
+platform::FileLock FakeSystem::lockFile(const std::string& utf8Path) {
+  log_.push_back("lock:" + utf8Path);
+  if (lockAnswer == platform::FileLock::Held) locked.push_back(utf8Path);
+  return lockAnswer;
+}
 
 void FakeSystem::endProgram(int exitCode) {
   log_.push_back("end:" + std::to_string(exitCode));

@@ -29,9 +29,11 @@ class FakeUi : public platform::Ui {
   explicit FakeUi(EventLog& log) : log_(log) {}
   void messageBox(const std::string& text, const std::string& title,
                   platform::MessageIcon icon) override;
+  bool askYesNo(const std::string& text, const std::string& title) override;
   void pumpEvents() override;
 
-  std::vector<MessageRecord> messages;
+  std::vector<MessageRecord> messages;  // questions too, with the warning icon
+  std::deque<bool> answers;             // to the questions; an exhausted queue answers No
   int pumpTurns = 0;
   std::function<void()> onPump;  // runs at each pump turn (e.g. to finish a process)
 
@@ -49,6 +51,7 @@ class FakeSystem : public platform::System {
   bool getExitCodeProcess(platform::Handle process, std::uint32_t& code) override;
   bool closeHandle(platform::Handle h) override;
   void sleep(std::uint32_t ms) override;
+  platform::FileLock lockFile(const std::string& utf8Path) override;
   std::string nowText() override { return now; }
   [[noreturn]] void endProgram(int exitCode) override;
 
@@ -61,6 +64,8 @@ class FakeSystem : public platform::System {
   std::function<void(const std::string&)> onStart;  // runs when a program is started
   std::vector<std::string> started;
   int openHandles = 0;
+  platform::FileLock lockAnswer = platform::FileLock::Held;  // what lockFile reports
+  std::vector<std::string> locked;                           // the files this process holds
 
  private:
   EventLog& log_;

@@ -63,6 +63,10 @@ bool FakeShell::CopyFileW(const std::string& source, const std::string& target, 
   return true;
 }
 
+bool FakeShell::hasAssociatedProgram(const std::string& document) {
+  return pdfAssociated && canon(document).ends_with(".pdf");
+}
+
 bool FakeShell::shellExecute(const std::string& document) {
   log_.push_back("open:" + document);
   executed.push_back(document);

@@ -29,6 +29,7 @@ class FakeShell : public platform::Shell {
   std::map<std::string, std::string> files;  // canonical path -> content
   std::set<std::string> readOnly;            // canonical paths that cannot be overwritten
   std::set<std::string> lockedFolders;       // canonical folders where nothing can be written
+  bool pdfAssociated = true;                 // a program opens ".pdf" files
   bool shellExecuteWorks = true;
   std::vector<std::string> executed;
   int itemsOut = 0;  // items handed out and not yet freed
@@ -43,6 +44,7 @@ class FakeShell : public platform::Shell {
   bool fileExists(const std::string& path) override;
   bool sameFile(const std::string& a, const std::string& b) override;
   bool CopyFileW(const std::string& source, const std::string& target, bool failIfExists) override;
+  bool hasAssociatedProgram(const std::string& document) override;
   bool shellExecute(const std::string& document) override;
 
  private:

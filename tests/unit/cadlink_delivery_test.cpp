@@ -463,6 +463,16 @@ TEST_F(CadlinkDelivery, TargetsTheLastInstanceFound) {
   EXPECT_TRUE(logged("GetWindowRect 2002"));
   EXPECT_FALSE(logged("CloseWindow 1000"));
   EXPECT_EQ(desktop.clipboardTexts.size(), 3u);
+
+  // Without a command line of its own, the last instance is not touched, and the first one's
+  // command line is not used in its place.
+  log.clear();
+  desktop.clipboardTexts.clear();
+  desktop.windows[2002].caption = "Status";
+  run();
+  EXPECT_EQ(desktop.actions(),
+            Lines({"GetClipCursor",
+                   "message:" + message("CADのコマンドラインが見つかりませんでした。")}));
 }
 
 }  // namespace

@@ -61,13 +61,13 @@ TEST_F(CadReportTest, MissingSettingsAndMissingCadSayWhatToDo) {
        "???",
        {"設定ファイル: C:\\点群\\MkScr.ini", "ACADName = （未設定）",
         "ACADName が設定されていません。", "タスクマネージャー",
-        "ウィンドウのあるプログラム: 「notepad」"}},
+        "ウィンドウのあるプログラム:\n  「notepad」\n"}},
       {"", "", "", {"ACADName が設定されていません。"}},
       {"cad",
        "CAD",
        "Command",
        {"ACADName 「cad」 のプログラムが起動していません。", "大文字と小文字も区別",
-        "ウィンドウのあるプログラム: 「notepad」"}},
+        "ウィンドウのあるプログラム:\n  「notepad」\n"}},
       {"cad", "???", "Command", {"MainCaption が設定されていません。"}},
   };
   for (const Case& c : cases) {
@@ -98,16 +98,23 @@ TEST_F(CadReportTest, WhatTheCadOffersWhereACaptionDoesNotMatch) {
   CadReport r = report();
   EXPECT_FALSE(r.ready);
   expectHas(r, {"  メインウィンドウ: なし（「CAD」 で始まるウィンドウがありません）\n",
-                "  このCADのウィンドウ: 「IJ Drafter - [a.dwg]」 「Palette」\n"});
+                "  このCADのウィンドウ:\n    「IJ Drafter - [a.dwg]」\n    「Palette」\n"});
 }
 
 TEST_F(CadReportTest, TheTextsInsideAMainWindowWithoutTheCommandLine) {
   set("cad", "CAD", "???", "Command");
   addCad(20, 2000, "CAD - [b.dwg]", "コマンド:");
+  // A real CAD's main window holds many texts: every one is listed, repeats once.
+  std::string more;
+  for (int i = 0; i < 30; ++i) {
+    desktop.addChild(2010 + i, 2000, "Pane " + std::to_string(i % 25));
+    if (i < 25) more += "\n    「Pane " + std::to_string(i) + "」";
+  }
   CadReport r = report();
   EXPECT_FALSE(r.ready);
-  expectHas(r, {"  コマンドライン: なし（「Command」 のウィンドウがありません）\n",
-                "  メインウィンドウの中の文字列: 「frame」 「コマンド:」\n"});
+  expectHas(r,
+            {"  コマンドライン: なし（「Command」 のウィンドウがありません）\n",
+             "  メインウィンドウの中の文字列:\n    「frame」\n    「コマンド:」" + more + "\n\n"});
 }
 
 TEST_F(CadReportTest, TwoInstancesAndTheOneARunWouldUse) {
@@ -117,8 +124,24 @@ TEST_F(CadReportTest, TwoInstancesAndTheOneARunWouldUse) {
   desktop.addChild(3101, 3100, "Command");
   CadReport r = report();
   EXPECT_TRUE(r.ready);
-  expectHas(r, {"CAD [1] 図面 「one.dwg」", "CAD [2] 図面 「two.dwg」",
-                "  テキストウィンドウ: あり\n", "Harlowe は CAD [2]（図面 「two.dwg」）"});
+  expectHas(r,
+            {"CAD [1] 図面 「one.dwg」", "CAD [2] 図面 「two.dwg」", "  テキストウィンドウ: あり\n",
+             "CADが 2 個起動しています。Harlowe が使うのは、最後に見つかった CAD [2] です。\n"
+             "Harlowe は CAD [2]（図面 「two.dwg」）"});
+
+  // The one a run would use has no command line of its own: the first one's does not count.
+  desktop.windows[3002].caption = codePage.toAnsi("コマンド:");
+  desktop.windows[3101].caption = "History";
+  r = report();
+  EXPECT_FALSE(r.ready);
+  expectHas(r,
+            {"CAD [1] 図面 「one.dwg」\n  メインウィンドウ: あり\n  テキストウィンドウ: なし\n"
+             "  コマンドライン: あり（メインウィンドウ）\n",
+             "CAD [2] 図面 「two.dwg」\n  メインウィンドウ: あり\n  テキストウィンドウ: あり\n"
+             "  コマンドライン: なし（「Command」 のウィンドウがありません）\n",
+             "最後に見つかった CAD [2] です。\nこのままでは Harlowe はCADにコマンドを送れません。"
+             "CAD [2] のコマンドラインを表示するか、使わないCADを終了して"});
+  EXPECT_EQ(r.text.find("コマンドを送ります"), std::string::npos);
 }
 
 }  // namespace

@@ -150,20 +150,31 @@ TEST_F(Form4Test, OkWithoutANameAsksForOne) {
 }
 
 struct NameCase {
-  const char* name;
-  const char* message;  // nullptr: accepted
+  std::string name;
+  std::string message;  // empty: accepted
 };
 
 void PrintTo(const NameCase& c, std::ostream* os) { *os << "name \"" << c.name << '"'; }
 
+// The refusal of a name that holds characters the CAD cannot take.
+std::string refusedCharacters(const std::string& shown, const char* reason) {
+  return "レイヤー名称に 『 " + shown + " 』 は含められません。\n" + reason + kLayerOtherName;
+}
+
+std::string repeated(const std::string& text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
+}
+
 class Form4NameTest : public Form4Test, public ::testing::WithParamInterface<NameCase> {};
 
-TEST_P(Form4NameTest, ReservedNamesAreRefusedAfterNarrowingAndUpperCasing) {
+TEST_P(Form4NameTest, ReservedNamesAndNamesTheCadCannotTakeAreRefused) {
   const NameCase& c = GetParam();
   open();
   host.type("Text1", c.name);
   host.click("Command1");
-  if (c.message) {
+  if (!c.message.empty()) {
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, c.message);
     EXPECT_EQ(host.messages[0].title, "レイヤー選択");
@@ -184,10 +195,27 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"pipe", kPipeMessage}, NameCase{"Ｐｉｐｅ", kPipeMessage},
                       NameCase{"PIPE", kPipeMessage}, NameCase{"centerLine", kCenterlineMessage},
                       NameCase{"sagyou", kSagyouMessage}, NameCase{"ＳＡＧＹＯＵ", kSagyouMessage},
-                      NameCase{"pipe1", nullptr}, NameCase{"PIPE ", nullptr},
-                      NameCase{"SAGYOU2", nullptr}, NameCase{"ﾊﾟｲﾌﾟ", nullptr},
-                      NameCase{"Cancel", nullptr}, NameCase{"配管Ａ", nullptr}),
-    [](const ::testing::TestParamInfo<NameCase>& info) { return test::caseName(info.param.name); });
+                      NameCase{"pipe1", ""}, NameCase{"PIPE ", ""}, NameCase{"SAGYOU2", ""},
+                      NameCase{"ﾊﾟｲﾌﾟ", ""}, NameCase{"Cancel", ""}, NameCase{"配管Ａ", ""},
+                      // What the CAD cannot take: characters the code page lacks (they would
+                      // reach it as "?"), control characters, the signs, more than 255
+                      // characters (counted as characters, not bytes).
+                      NameCase{"café😀", refusedCharacters("é 😀", kLayerCodePageReason)},
+                      NameCase{"a\r\nb", kLayerControlMessage},
+                      NameCase{"壁\t1", kLayerControlMessage},
+                      NameCase{"A:B/C:", refusedCharacters(": /", kLayerSignReason)},
+                      NameCase{"<>\\\"?*|,=;`",
+                               refusedCharacters("< > \\ \" ? * | , = ; `", kLayerSignReason)},
+                      NameCase{repeated("a", 256),
+                               "レイヤー名称は 255 文字までです（入力された名称は 256 "
+                               "文字）。他の名称を入力してください。"},
+                      NameCase{repeated("壁", 255), ""}, NameCase{"点群①～ 2", ""}),
+    [](const ::testing::TestParamInfo<NameCase>& info) {
+      // A long name is named by its start and its length (the fixture's folder bears the name).
+      const std::string name = test::caseName(info.param.name);
+      if (name.size() <= 60) return name;
+      return name.substr(0, 24) + "_" + std::to_string(info.param.name.size()) + "_bytes";
+    });
 
 TEST_F(Form4Test, CancelMarksTheLayerAndKeepsTheZoom) {
   s.ZoomExtentsAtEnd = 1;  // from an earlier OK in this run

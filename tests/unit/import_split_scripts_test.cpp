@@ -89,6 +89,11 @@ class SplitTest : public ::testing::Test {
     std::ofstream(dir_ / "ENT_GO.lsp", std::ios::binary) << cp932(text);
   }
   SplitResult split() { return SplitLoaderScripts(appDir(), window, ui, cp); }
+  // The loader's line after the last piece: the mark in the program folder.
+  std::string markLine() const {
+    return "(if (setq ent_gogo_end (open \"" + dir_.string() +
+           "/ent_gogo.end\" \"w\")) (setq ent_gogo_end (close ent_gogo_end)))";
+  }
   std::vector<std::string> scriptLines(int from, int to) {
     const auto all = lines("ENT_GO.lsp");
     return {all.begin() + (from - 1), to < 0 ? all.end() : all.begin() + to};
@@ -108,7 +113,8 @@ TEST_F(SplitTest, OneFunctionWhoseEnddFallsOnAnUntestedLineStaysInOnePiece) {
   EXPECT_EQ(r.pieces, 1);
   EXPECT_EQ(lines("ENT_start.lsp"), scriptLines(1, 22));
   EXPECT_EQ(lines("ENT_GO1.lsp"), scriptLines(23, -1));
-  EXPECT_EQ(read("ent_gogo.lsp"), cp932("(load \"ent_start\")\n(load \"ent_go1\")\n(gc)\n"));
+  EXPECT_EQ(read("ent_gogo.lsp"),
+            cp932("(load \"ent_start\")\n(load \"ent_go1\")\n" + markLine() + "\n(gc)\n"));
   EXPECT_FALSE(fs::exists(dir_ / "ENT_GO2.lsp"));
 }
 
@@ -177,7 +183,8 @@ TEST_F(SplitTest, LoaderPausesAfterEveryHundredPieces) {
   for (int i = 1; i <= 100; ++i) expected += "(load \"ent_go" + std::to_string(i) + "\")\n";
   expected +=
       "(princ \"\\n\")\n(princ \"\\n　\")\n"
-      "(getpoint \"\\n1-続けて描画する場合は画面をクリック、中止はESCキー\")\n(gc)\n";
+      "(getpoint \"\\n1-続けて描画する場合は画面をクリック、中止はESCキー\")\n" +
+      markLine() + "\n(gc)\n";
   EXPECT_EQ(read("ent_gogo.lsp"), cp932(expected));
 }
 
@@ -185,7 +192,7 @@ TEST_F(SplitTest, LoaderOfTwoHundredFiftyPiecesHasTwoPauses) {
   writeSyntheticScript(249);
   EXPECT_EQ(split().pieces, 250);
   const auto loader = lines("ent_gogo.lsp");
-  ASSERT_EQ(loader.size(), 1u + 250u + 6u + 1u);
+  ASSERT_EQ(loader.size(), 1u + 250u + 6u + 2u);
   EXPECT_EQ(loader[100], "(load \"ent_go100\")");
   EXPECT_EQ(loader[101], "(princ \"\\n\")");
   EXPECT_EQ(loader[102], "(princ \"\\n　\")");
@@ -194,7 +201,8 @@ TEST_F(SplitTest, LoaderOfTwoHundredFiftyPiecesHasTwoPauses) {
   EXPECT_EQ(loader[203], "(load \"ent_go200\")");
   EXPECT_EQ(loader[206], "(getpoint \"\\n2-続けて描画する場合は画面をクリック、中止はESCキー\")");
   EXPECT_EQ(loader[256], "(load \"ent_go250\")");
-  EXPECT_EQ(loader[257], "(gc)");
+  EXPECT_EQ(loader[257], markLine());
+  EXPECT_EQ(loader[258], "(gc)");
 }
 
 TEST_F(SplitTest, ShowsItsStageAndUnloadsTheWindow) {

@@ -74,7 +74,8 @@ TEST_F(TxtSubSampleTest, TenLinesEveryThirdIsDrawn) {
   EXPECT_TRUE(fs::exists(app("ENT_start.lsp")));
   EXPECT_TRUE(fs::exists(app("ENT_GO2.lsp")));  // ENDD falls on a tested line
   EXPECT_EQ(test::readFileBytes(app("ent_gogo.lsp")),
-            cp932("(load \"ent_start\")\n(load \"ent_go1\")\n(load \"ent_go2\")\n(gc)\n"));
+            cp932("(load \"ent_start\")\n(load \"ent_go1\")\n(load \"ent_go2\")\n" + loaderMark() +
+                  "(gc)\n"));
 }
 
 TEST_F(TxtSubSampleTest, CrLfWithTabsGivesTheSameScriptAsLfWithBlanks) {
@@ -104,7 +105,8 @@ TEST_F(TxtSubSampleTest, StepLargerThanTheFileDrawsNothingButCountsTheLines) {
                           "(setq enlist1 nil)\n"
                           "(setq enlist1 (append enlist1 ))(princ))\n" +
                           std::string(kFlush1)));
-  EXPECT_NE(log().find(cp932("  総点数 : 10\n描画点数 : 0\n")), std::string::npos);
+  // No count of drawn points: the start procedure ends the log with the reason.
+  EXPECT_EQ(log().find(cp932("描画点数")), std::string::npos);
 }
 
 TEST_F(TxtSubSampleTest, StepZeroReadsNothingAndFailsTheFirstPoint) {
@@ -119,7 +121,7 @@ TEST_F(TxtSubSampleTest, StepZeroReadsNothingAndFailsTheFirstPoint) {
                           "(setq enlist1 nil)\n"
                           "(setq enlist1 (append enlist1 ))(princ))\n" +
                           std::string(kFlush1)));
-  EXPECT_NE(log().find(cp932("  総点数 : 0\n描画点数 : 0\n")), std::string::npos);
+  EXPECT_EQ(log().find(cp932("描画点数")), std::string::npos);
 }
 
 TEST_F(TxtSubSampleTest, HeaderLineIsSkippedByTheStepOrEndsTheBody) {
@@ -137,7 +139,7 @@ TEST_F(TxtSubSampleTest, HeaderLineIsSkippedByTheStepOrEndsTheBody) {
   EXPECT_EQ(r.badLine->number, 1);
   EXPECT_EQ(r.badLine->start, "X Y Z R G B");
   EXPECT_EQ(body().find("POINT"), std::string::npos);
-  EXPECT_NE(log().find(cp932("  総点数 : 1\n描画点数 : 0\n")), std::string::npos);
+  EXPECT_EQ(log().find(cp932("描画点数")), std::string::npos);
 }
 
 TEST_F(TxtSubSampleTest, MillimetresScaleAndADoubledBlankEndsTheBody) {

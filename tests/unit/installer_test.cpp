@@ -237,13 +237,46 @@ TEST_F(InstallerTest, TheInstallersOwnFolderIsRefusedBeforeAnythingIsTouched) {
 }
 
 TEST_F(InstallerTest, AGuideThatCannotBeOpenedIsNamedAfterTheInstallation) {
-  shell.shellExecuteWorks = false;
-  shell.browseAnswers.push_back({Answer::Folder, kTarget});
-  EXPECT_EQ(install(), 0);
-  ASSERT_EQ(host.messages.size(), 2u);
-  EXPECT_EQ(host.messages[1].text,
-            "インストールガイドを開けませんでした。次のファイルを開いてください。\n"
-            "D:\\Program Files\\点群 ツール\\IJCAD-Quarrendon_インストール.pdf");
+  const std::string notOpened =
+      "インストールガイドを開けませんでした。次のファイルを開いてください。\n";
+  const std::string guide = "\\IJCAD-Quarrendon_インストール.pdf";
+  // MAX_PATH counts UTF-16 units: 200 Japanese characters are 600 bytes but a usable path.
+  std::string japanese = "D:\\";
+  for (int i = 0; i < 200; ++i) japanese += "点";
+  // The guide's name, with its "\", is 28 characters: its path is then 260 characters long.
+  const std::string deep = "D:\\" + std::string(260 - 3 - 28, 'a');
+  struct Case {
+    std::string folder;
+    bool associated, executes;
+    bool asked;         // the shell is asked to open the guide
+    std::string shown;  // the path in the message; empty: no message
+  };
+  const Case cases[] = {
+      {kTarget, true, true, true, ""},
+      {kTarget, true, false, true, kTarget + guide},   // the shell could not be asked
+      {kTarget, false, true, false, kTarget + guide},  // no program opens PDF documents
+      {"F:\\", false, true, false, "F:" + guide},      // shown with a single "\"
+      {japanese, true, true, true, ""},
+      {deep.substr(0, deep.size() - 1), true, true, true, ""},  // 259 characters
+      {deep, true, true, false, deep + guide},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder.substr(0, 40));
+    Rig r;
+    r.shell.pdfAssociated = c.associated;
+    r.shell.shellExecuteWorks = c.executes;
+    r.shell.browseAnswers.push_back({Answer::Folder, c.folder});
+    EXPECT_EQ(r.install(), 0);
+    EXPECT_EQ(r.copies().size(), 8u);
+    // The end message first, as always; then the guide, or where it lies.
+    ASSERT_EQ(r.host.messages.size(), c.shown.empty() ? 1u : 2u);
+    EXPECT_EQ(r.host.messages[0].text,
+              "インストール終了\u3000iJ-CADの設定は表示されたPDFを参照してください。");
+    if (!c.shown.empty()) {
+      EXPECT_EQ(r.host.messages[1].text, notOpened + c.shown);
+    }
+    EXPECT_EQ(r.shell.executed.size(), c.asked ? 1u : 0u);
+  }
 }
 
 TEST(InstallerForm, TableAndPlacement) {

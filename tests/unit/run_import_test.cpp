@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <map>
 
+#include "common/text_util.h"
 #include "import/choose_input.h"
 #include "import/converters/converter_set.h"
 #include "import/converters/ply_vertices.h"
@@ -16,6 +18,7 @@
 #include "import/converters/txt_full_interval.h"
 #include "import/converters/txt_quick_interval.h"
 #include "import/converters/txt_subsample.h"
+#include "import/split_scripts.h"
 #include "tests/support/cp932_codepage.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/test_files.h"
@@ -103,9 +106,10 @@ class RunImportTest : public ::testing::Test {
   }
 
   // Runs the whole procedure; returns the exit code it ended with.
-  int run() {
+  int run() { return run(converters); }
+  int run(Converters& convertWith) {
     Platform p{ui, system, dialog, progress, codePage};
-    RunSteps steps{forms, converters, cad};
+    RunSteps steps{forms, convertWith, cad};
     try {
       RunImport(settings, p, steps);
     } catch (const ProgramEnded& e) {
@@ -115,16 +119,23 @@ class RunImportTest : public ::testing::Test {
     return -1;
   }
 
-  // The log without the pump turns and exit-code queries of the deletion wait.
+  // The log without the run lock, and without the pump turns and exit-code queries of the
+  // deletion wait.
   std::vector<std::string> steps() const {
     std::vector<std::string> out;
     for (const auto& e : log) {
-      if (e == "pump" || e == "exitCode" || e == "closeHandle" || e.rfind("openProcess", 0) == 0)
+      if (e == "pump" || e == "exitCode" || e == "closeHandle" || e.rfind("openProcess", 0) == 0 ||
+          e.rfind("lock:", 0) == 0)
         continue;
       out.push_back(e.rfind("start:", 0) == 0 ? "delete" : e);
     }
     return out;
   }
+
+  void writeScripts(std::initializer_list<const char*> names) {
+    for (const char* name : names) writeFile(dir / name, "(princ)\r\n");
+  }
+  std::string lockFile() const { return dir.string() + "\\" + kRunLockFile; }
 
   fs::path dir;
   EventLog log;
@@ -150,6 +161,68 @@ TEST_F(RunImportTest, TextRunGoesThroughGuidanceThinningLayerConverterAndCad) {
   EXPECT_EQ(settings.InputFileLabel, input("scan.txt"));
   EXPECT_EQ(cad.command, "(load \"ENT_GOGO\")\r\n");
   EXPECT_TRUE(ui.messages.empty());
+  // The run lock of the program folder comes before everything else and is held to the end.
+  EXPECT_EQ(log.front(), "lock:" + lockFile());
+  EXPECT_EQ(system.locked, std::vector<std::string>{lockFile()});
+}
+
+// A second run in a program folder that another run holds says so and touches nothing; a lock
+// that cannot be taken at all (a folder that cannot be written) does not stop the run.
+TEST_F(RunImportTest, RunLockDecidesWhetherTheRunStarts) {
+  using platform::FileLock;
+  for (FileLock lock : {FileLock::InUse, FileLock::Unavailable}) {
+    log.clear();
+    ui.messages.clear();
+    writeScripts({"ENT_GO.lsp", "ENT_GO1.lsp", "ENT_start.lsp", "ent_gogo.lsp"});
+    system.lockAnswer = lock;
+    answer("scan.txt", 1);
+    const int code = run();
+    if (lock == FileLock::InUse) {
+      EXPECT_EQ(code, 1);
+      EXPECT_EQ(log, (EventLog{"lock:" + lockFile(),
+                               "message:" + std::string(kRunInProgress) +
+                                   "\n\nフォルダ : " + dir.string(),
+                               "end:1"}));
+      EXPECT_EQ(ui.messages[0].icon, platform::MessageIcon::Error);
+      for (const char* f : {"ENT_GO.lsp", "ENT_GO1.lsp", "ENT_start.lsp", "ent_gogo.lsp"})
+        EXPECT_TRUE(fs::exists(dir / f)) << f;
+      EXPECT_FALSE(fs::exists(dir / "quit_status.dat"));
+    } else {
+      EXPECT_EQ(code, 0);
+      EXPECT_EQ(steps().back(), "end:0");
+    }
+  }
+}
+
+// The previous run's loader without the mark that its last piece has been loaded: the CAD may
+// still need the pieces, so the user decides before anything is deleted.
+TEST_F(RunImportTest, UnfinishedPreviousLoadAsksBeforeDeleting) {
+  struct Case {
+    const char* what;
+    bool loader, mark, yes;
+    std::vector<std::string> steps;
+  } cases[] = {
+      {"no previous scripts", false, false, false, {"delete", "openDialog", "end:0"}},
+      {"the load was finished", true, true, false, {"delete", "openDialog", "end:0"}},
+      {"unfinished, go on", true, false, true, {"ask", "delete", "openDialog", "end:0"}},
+      {"unfinished, stop", true, false, false, {"ask", "end:0"}},
+  };
+  for (const Case& c : cases) {
+    log.clear();
+    ui.answers = {c.yes};
+    fs::remove(dir / kLoaderFile);
+    fs::remove(dir / kLoadedMarkFile);
+    if (c.loader) writeScripts({kLoaderFile});
+    if (c.mark) writeScripts({kLoadedMarkFile});
+    EXPECT_EQ(run(), 0) << c.what;  // the open dialog is cancelled
+    std::vector<std::string> s = steps();
+    for (auto& e : s)
+      if (e.rfind("ask:", 0) == 0) e = "ask";
+    EXPECT_EQ(s, c.steps) << c.what;
+  }
+  EXPECT_EQ(ui.messages.back().text, kPreviousLoadUnfinished);
+  EXPECT_EQ(ui.messages.back().title, platform::kAppTitle);
+  EXPECT_TRUE(fs::exists(dir / kLoaderFile));  // "stop" left everything as it was
 }
 
 TEST_F(RunImportTest, DialogSettingsAreSetAtEveryShowing) {
@@ -277,6 +350,7 @@ TEST_F(RunImportTest, ConversionResultDecidesMessageAndDelivery) {
        ConversionResult::nothing(NothingReason::EmptyInput),
        {"convert:2", "message", "end:1"}},
   };
+  const char* scripts[] = {"ENT_GO.lsp", "ENT_GO1.lsp", "ENT_start.lsp", "ent_gogo.lsp"};
   for (const Case& c : cases) {
     log.clear();
     ui.messages.clear();
@@ -284,7 +358,16 @@ TEST_F(RunImportTest, ConversionResultDecidesMessageAndDelivery) {
     dialog.answers.clear();
     answer("scan.txt", 1);
     converters.result = c.result;
+    // The fake deletion leaves these: as if the converter had written them (and an earlier
+    // load had ended).
+    for (const char* f : scripts) writeFile(dir / f, "(princ)\r\n");
+    writeFile(dir / kLoadedMarkFile, "");
+    writeFile(dir / "other.lsp", "x");
     run();
+    // A run that sends nothing leaves no script that a load by hand could load.
+    for (const char* f : scripts)
+      EXPECT_EQ(fs::exists(dir / f), c.result.sendsToCad()) << c.what << ": " << f;
+    EXPECT_TRUE(fs::exists(dir / "other.lsp"));
     std::vector<std::string> s = steps();
     for (auto& e : s)
       if (e.rfind("message:", 0) == 0) e = "message";
@@ -292,10 +375,43 @@ TEST_F(RunImportTest, ConversionResultDecidesMessageAndDelivery) {
     EXPECT_EQ(std::vector<std::string>(s.end() - static_cast<long>(c.tail.size()), s.end()), c.tail)
         << c.what;
   }
-  // The message names the file the user chose.
+  // The message names the file the user chose, and ends the log beside it.
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_NE(ui.messages[0].text.find("ファイル : " + input("scan.txt")), std::string::npos);
   EXPECT_EQ(ui.messages[0].icon, platform::MessageIcon::Error);
+  EXPECT_EQ(readFile(dir / "data" / "QMR_実行.log"),
+            test::cp932(" \n描画できる点がないため、CADへは何も送りません。\n \nファイル : " +
+                        input("scan.txt") + "\nファイルに点のデータがありません。\n \n修了日時 " +
+                        system.now + "\n"));
+}
+
+// A conversion whose split fails (the program folder full, or a piece that cannot be created):
+// nothing is sent, no script stays, and the log ends with the reason instead of counts.
+TEST_F(RunImportTest, FailedSplitLeavesNoScriptsAndTheLogSaysWhy) {
+  writeFile(dir / "data" / "scan.txt", "1 2 3 4 5 6\n2 3 4 5 6 7\n");
+  fs::create_directory(dir / "ENT_GO2.lsp");  // the second piece cannot be created
+  answer("scan.txt", 1);
+  forms.onForm3 = [](RunSettings& s, int) {
+    s.SubSampleStep = 1;
+    s.DrawUnit = "m";
+  };
+  forms.onForm4 = [](RunSettings& s, int) { s.TargetLayer = "壁"; };
+  Platform p{ui, system, dialog, progress, codePage};
+  ConverterSet real(p);
+  EXPECT_EQ(run(real), 1);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  const std::string& why = ui.messages[0].text;
+  EXPECT_NE(why.find("ENT_GO2.lsp"), std::string::npos) << why;
+  for (const char* f : {"ENT_GO.lsp", "ENT_GO1.lsp", "ENT_start.lsp", "ent_gogo.lsp"})
+    EXPECT_FALSE(fs::exists(dir / f)) << f;
+  const std::string log = codePage.fromAnsi(readFile(dir / "data" / "QMR_実行.log"));
+  const std::string end = "指定描画レイヤー :壁\r\n \r\n" +
+                          text::replaceAll(text::replaceAll(why, "\n\n", "\n \n"), "\n", "\r\n") +
+                          "\r\n \r\n修了日時 " + system.now + "\r\n";
+  ASSERT_GE(log.size(), end.size());
+  EXPECT_EQ(log.substr(log.size() - end.size()), end);
+  EXPECT_EQ(log.find("描画点数"), std::string::npos);
+  EXPECT_TRUE(cad.command.empty());
 }
 
 TEST(ChooseConverter, FollowsKindIntervalAndQuickSetting) {

@@ -1,5 +1,5 @@
-// The stand-in's conditions, arithmetic, strings, file search, environment, trusted locations
-// and commands defined in AutoLISP.
+// The stand-in's conditions, arithmetic, strings, file search, files opened by a script,
+// environment, trusted locations and commands defined in AutoLISP.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -49,7 +49,8 @@ TEST_F(StandinFunctions, FindfileAndTheSupportPathAsAnEnvironmentSetting) {
   EXPECT_EQ(run("(findfile \"tool.exe\")"), "nil");
   EXPECT_EQ(run("(getenv \"acad\")"), "\"" + a + "\"");
   run("(setenv \"ACAD\" \"" + a + "; " + bc + " ;\")");
-  EXPECT_EQ(run("(getenv \"ACAD\")"), "\"" + a + ";" + bc + "\"");
+  // Read back as written; the blanks around an entry are not part of the folder's name.
+  EXPECT_EQ(run("(getenv \"ACAD\")"), "\"" + a + "; " + bc + " ;\"");
   EXPECT_EQ(run("(findfile \"tool.exe\")"),
             "\"" + pathUtf8(fs::path(tmp.path / "b c" / "Tool.EXE").make_preferred()) + "\"");
   EXPECT_EQ(run("(findfile \"tool\")"), "nil");  // no extension is added
@@ -57,6 +58,16 @@ TEST_F(StandinFunctions, FindfileAndTheSupportPathAsAnEnvironmentSetting) {
             "(nil \"1\" \"1\")");
   EXPECT_EQ(run("(startapp \"notepad\")"), "nil");  // a console that starts nothing
   EXPECT_EQ(run("(getfiled \"t\" \"\" \"exe\" 0)"), "nil");
+}
+
+TEST_F(StandinFunctions, OpenAndCloseAFile) {
+  harlowe::test::TempDir tmp("standin_open_");
+  const std::string mark = pathUtf8(tmp.path / "点群.end");
+  EXPECT_EQ(run("(open \"" + mark + "\" \"r\")"), "nil");  // no such file yet
+  EXPECT_EQ(run("(close (open \"" + mark + "\" \"W\"))"), "nil");
+  EXPECT_TRUE(fs::is_regular_file(tmp.path / "点群.end"));
+  EXPECT_EQ(run("(open \"" + pathUtf8(tmp.path / "no" / "x") + "\" \"w\")"), "nil");
+  EXPECT_EQ(error("(close \"x\")"), "bad argument type: streamp \"x\"");
 }
 
 TEST_F(StandinFunctions, SecureLoadingAsksOutsideTheTrustedLocations) {

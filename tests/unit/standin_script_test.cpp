@@ -177,6 +177,8 @@ TEST_F(Pipeline, ThousandsOfPointsAreDrawnOnceInOrderOnTheTargetLayer) {
   EXPECT_EQ(count("******  点群の設置が終わりました。  ******:"), 1u);
   EXPECT_EQ(count("作画終了。"), 1u);
   EXPECT_EQ(count("; error"), 0u);
+  // The loader has left its mark: every piece is loaded.
+  EXPECT_TRUE(fs::is_regular_file(dir / "ent_gogo.end"));
 }
 
 TEST_F(Pipeline, FrozenJapaneseLayerIsThawedAndTheZoomRunsWhenAsked) {
@@ -232,6 +234,7 @@ TEST_F(Pipeline, AnEvaluationErrorStopsTheLoadAndKeepsTheDrawing) {
   EXPECT_EQ(session->state().errors, 1);
   EXPECT_EQ(drawing.osmode, 0);  // ENDD never ran
   EXPECT_EQ(count("作画終了。"), 0u);
+  EXPECT_FALSE(fs::exists(dir / "ent_gogo.end"));  // the next run learns the load did not end
 }
 
 TEST_F(Pipeline, EveryPauseOfTheLoaderIsAnswered) {
@@ -250,6 +253,7 @@ TEST_F(Pipeline, CancelAtAPauseEndsTheLoadAsEscDoes) {
   EXPECT_EQ(drawing.entities().size(), 250000u);
   EXPECT_EQ(count("; error: Function cancelled"), 1u);
   EXPECT_EQ(drawing.osmode, 0);
+  EXPECT_FALSE(fs::exists(dir / "ent_gogo.end"));
 }
 
 }  // namespace

@@ -91,7 +91,7 @@ TEST_P(SetupFiles, InstallDirRegistersTheChosenFolderOnceAndCloudStartsHarlowe) 
   ASSERT_EQ(session->state().errors, 0) << session->history();
   ASSERT_EQ(host.asked.size(), 1u);
   EXPECT_EQ(host.asked[0], "インストールしたフォルダの harlowe.exe を選んでください||exe");
-  EXPECT_EQ(acad(), pathUtf8(support) + ";" + appText());
+  EXPECT_EQ(acad(), appText() + ";" + pathUtf8(support));
   if (secure()) {
     EXPECT_EQ(drawing.trustedPaths, pathUtf8(tmp.path / "CAD") + ";" + appText());
     EXPECT_EQ(drawing.untrustedLoads, 1);  // this file alone; cloud_start.lsp was trusted then
@@ -116,49 +116,80 @@ TEST_P(SetupFiles, InstallDirRegistersTheChosenFolderOnceAndCloudStartsHarlowe) 
   runInstallDir();
   EXPECT_EQ(host.asked.back(),
             "インストールしたフォルダの harlowe.exe を選んでください|" + exe() + "|exe");
-  EXPECT_EQ(acad(), pathUtf8(support) + ";" + appText());
+  EXPECT_EQ(acad(), appText() + ";" + pathUtf8(support));
   if (secure()) {
     EXPECT_EQ(drawing.trustedPaths, pathUtf8(tmp.path / "CAD") + ";" + appText());
   }
   EXPECT_EQ(session->state().errors, 0) << session->history();
 }
 
-TEST_P(SetupFiles, NothingIsRegisteredWithoutHarloweChosen) {
-  const std::string before = acad();
-  const std::optional<std::string> trustedBefore = drawing.trustedPaths;
-  struct Case {
-    std::optional<std::string> answer;
-    std::string said;
-  };
-  const Case cases[] = {
-      {std::nullopt, "Harlowe のフォルダは登録しませんでした。"},
-      {pathUtf8(app / "cloud_connect.exe"),
-       "harlowe.exe を選んでください。Harlowe のフォルダは登録しませんでした。"},
-  };
-  for (const Case& c : cases) {
-    host.answer = c.answer;
-    runInstallDir();
-    EXPECT_NE(session->history().find(c.said), std::string::npos) << session->history();
-    EXPECT_EQ(acad(), before);
-    EXPECT_EQ(drawing.trustedPaths, trustedBefore);
+TEST_P(SetupFiles, ReinstalledElsewhereTheNewFolderTakesOverFromTheOld) {
+  // Installed first into another folder and registered from there.
+  const fs::path old = tmp.path / "旧 フォルダ";
+  fs::create_directories(old);
+  installSetupFile(old, "cloud_install_dir.lsp");
+  installSetupFile(old, "cloud_start.lsp");
+  writeFileBytes(old / "harlowe.exe", "MZ");
+  host.answer = pathUtf8(fs::path(old / "harlowe.exe").make_preferred());
+  enter("(load \"" + pathUtf8(old / "cloud_install_dir.lsp") + "\")");
+  // A folder the user added meanwhile, which holds no harlowe.exe, stays where it is.
+  const std::string own = pathUtf8(tmp.path / "自作");
+  session->interpreter().setEnv("ACAD", acad() + ";" + own);
+  if (secure()) *drawing.trustedPaths += ";" + own + "\\...";
+
+  host.answer = exe();
+  runInstallDir();
+  ASSERT_EQ(session->state().errors, 0) << session->history();
+  EXPECT_EQ(acad(), appText() + ";" + pathUtf8(support) + ";" + own);
+  if (secure()) {
+    EXPECT_EQ(drawing.trustedPaths, pathUtf8(tmp.path / "CAD") + ";" + own + "\\...;" + appText());
   }
+  EXPECT_NE(session->history().find("以前の Harlowe のフォルダ " + pathUtf8(old) +
+                                    " を登録から外しました。"),
+            std::string::npos)
+      << session->history();
+  EXPECT_EQ(printValue(session->interpreter().evalText("(findfile \"harlowe.exe\")"), false),
+            exe());
+  enter("CLOUD");
+  ASSERT_EQ(host.started.size(), 1u);
+  EXPECT_EQ(host.started[0], '"' + exe() + '"');
+
+  // Loaded once more: nothing changes.
+  const std::string acadBefore = acad();
+  const std::optional<std::string> trustedBefore = drawing.trustedPaths;
+  const std::size_t said = session->history().size();
+  runInstallDir();
+  EXPECT_EQ(acad(), acadBefore);
+  EXPECT_EQ(drawing.trustedPaths, trustedBefore);
+  EXPECT_EQ(session->history().find("を登録から外しました。", said), std::string::npos);
   EXPECT_EQ(session->state().errors, 0) << session->history();
 }
 
-TEST_P(SetupFiles, CloudSaysWhatIsMissing) {
-  // The command defined, but the folder not (or no longer) on the support path.
-  enter("(load \"" + pathUtf8(app / "cloud_start.lsp") + "\")");
-  enter("CLOUD");
-  EXPECT_NE(
-      session->history().find("harlowe.exe が見つかりません。cloud_install_dir.lsp をロードして"),
-      std::string::npos);
-  EXPECT_TRUE(host.started.empty());
-
-  session->interpreter().setEnv("ACAD", appText());
-  host.startWorks = false;
-  enter("CLOUD");
-  EXPECT_NE(session->history().find(exe() + " を起動できませんでした。"), std::string::npos);
-  EXPECT_EQ(session->state().errors, 0) << session->history();
+// How folders are written and compared: a drive root keeps its "\", which alone makes it the
+// root; "C:" (the current folder of drive C, left by an earlier version) counts as that root and
+// is replaced; folders compare whatever their case, separators or a separator at the end.
+TEST(SetupFileFolders, DriveRootsAndSpellings) {
+  Drawing drawing;
+  Host host;  // the dialog is cancelled: loading the file registers nothing
+  Session session(drawing, host, SessionOptions{});
+  Interpreter& in = session.interpreter();
+  in.load(HARLOWE_SOURCE_DIR "/distribution/cad/cloud_install_dir.lsp");
+  struct Case {
+    const char* expression;
+    const char* value;
+  };
+  const Case cases[] = {
+      {R"((cloud:folder-of "C:\\harlowe.exe"))", R"("C:\\")"},
+      {R"((cloud:folder-of "D:\\新 フォルダ\\harlowe.exe"))", R"("D:\\新 フォルダ")"},
+      {R"((cloud:folder-of "\\\\pc\\share\\harlowe.exe"))", R"("\\\\pc\\share")"},
+      {R"((cloud:file-in "C:\\" "cloud_start.lsp"))", R"("C:\\cloud_start.lsp")"},
+      {R"((cloud:file-in "C:" "harlowe.exe"))", R"("C:\\harlowe.exe")"},
+      {R"((cloud:others "C:\\" "C:;D:\\CAD;;c:/"))", R"(("D:\\CAD"))"},
+      {R"((cloud:others "d:\\a" "D:/A/;E:\\B\\"))", R"(("E:\\B\\"))"},
+      {R"((cloud:join (cloud:split ";a;;b;")))", R"("a;b")"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(printValue(in.evalText(c.expression), true), c.value) << c.expression;
 }
 
 INSTANTIATE_TEST_SUITE_P(SecureLoading, SetupFiles, ::testing::Bool(),

@@ -130,8 +130,6 @@ ConversionResult ConvertPlyVertices(RunSettings& s, Platform& p) {
   io::removeFile(copy);
   p.progress.unload();
   const SplitResult split = SplitLoaderScripts(s, p);
-  AppendLogLines(logPath, LogEndLines(LogVariant::PlyVertices, {0, drawing.points}), p.system,
-                 p.codePage);
   if (!split.ok) return ConversionResult::nothing(NothingReason::CannotWrite, split.failedFile);
 
   // A line that cannot be drawn lies before the end of the list, so it comes first. Line k of
@@ -142,9 +140,15 @@ ConversionResult ConvertPlyVertices(RunSettings& s, Platform& p) {
   } else {
     stoppedAt = pass.badLine;
   }
-  if (!stoppedAt && pass.found < pass.expected)
-    return ConversionResult::fewerThanHeader(drawing.points, pass.expected);
-  return ResultOfBody(drawing.points, std::move(stoppedAt));
+  ConversionResult result = !stoppedAt && pass.found < pass.expected
+                                ? ConversionResult::fewerThanHeader(drawing.points, pass.expected)
+                                : ResultOfBody(drawing.points, std::move(stoppedAt));
+  // A run that sends nothing gets the reason at the end of its log instead.
+  if (result.sendsToCad()) {
+    AppendLogLines(logPath, LogEndLines(LogVariant::PlyVertices, {0, drawing.points}), p.system,
+                   p.codePage);
+  }
+  return result;
 }
 
 }  // namespace harlowe

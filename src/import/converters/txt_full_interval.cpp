@@ -141,7 +141,6 @@ ConversionResult ConvertTxtFullInterval(RunSettings& s, Platform& p) {
       thinIntoKeptFile(records, kept, s.ThinningInterval, pass2.records, stage, p);
   if (!thinned.recordsRead) return abandon(NothingReason::CannotRead, records);
   if (!thinned.keptWritten) return abandon(NothingReason::CannotWrite, kept);
-  AppendLogLines(logPath, {LogKeptCountLine(thinned.kept)}, p.system, p.codePage);
 
   // Drawing.
   p.progress.unload();
@@ -161,9 +160,16 @@ ConversionResult ConvertTxtFullInterval(RunSettings& s, Platform& p) {
   io::removeFile(records);
   const SplitResult split = SplitLoaderScripts(s, p);
   p.progress.unload();
-  AppendLogLines(logPath, LogEndLines(LogVariant::TxtFullInterval, {}), p.system, p.codePage);
   if (!split.ok) return ConversionResult::nothing(NothingReason::CannotWrite, split.failedFile);
-  return ResultOfBody(drawing.points, stoppedAt);
+  ConversionResult result = ResultOfBody(drawing.points, stoppedAt);
+  // The count of kept points is written once they are drawn, as the points drawn (a kept point
+  // that cannot be drawn ends them); a run that sends nothing gets the reason instead.
+  if (result.sendsToCad()) {
+    std::vector<LogLine> end{LogKeptCountLine(drawing.points)};
+    for (LogLine& l : LogEndLines(LogVariant::TxtFullInterval, {})) end.push_back(std::move(l));
+    AppendLogLines(logPath, end, p.system, p.codePage);
+  }
+  return result;
 }
 
 }  // namespace harlowe

@@ -210,7 +210,6 @@ ConversionResult ConvertTxtQuickInterval(RunSettings& s, Platform& p) {
   const SplitResult split = SplitLoaderScripts(s, p);
   io::removeFile(thinned);
   io::removeFile(copy);
-  AppendLogLines(logPath, LogEndLines(LogVariant::TxtQuickInterval, {}), p.system, p.codePage);
   if (!split.ok) return ConversionResult::nothing(NothingReason::CannotWrite, split.failedFile);
 
   ConversionResult result = ResultOfBody(drawing.points, stoppedAt);
@@ -218,6 +217,9 @@ ConversionResult ConvertTxtQuickInterval(RunSettings& s, Platform& p) {
     result.reason = NothingReason::NothingInShells;
     result.linesRead = thinning.lines;
   }
+  // A run that sends nothing gets the reason at the end of its log instead.
+  if (result.sendsToCad())
+    AppendLogLines(logPath, LogEndLines(LogVariant::TxtQuickInterval, {}), p.system, p.codePage);
   return result;
 }
 

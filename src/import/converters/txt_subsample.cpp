@@ -112,9 +112,6 @@ ConversionResult ConvertTxtSubSample(RunSettings& s, Platform& p) {
   io::removeFile(copy);
   p.progress.unload();
   const SplitResult split = SplitLoaderScripts(s, p);
-  AppendLogLines(
-      logPath, LogEndLines(LogVariant::TxtSubSample, {source.linesRead(), writer.pointsWritten()}),
-      p.system, p.codePage);
   if (!split.ok) return ConversionResult::nothing(NothingReason::CannotWrite, split.failedFile);
 
   ConversionResult result = ResultOfBody(writer.pointsWritten(), source.stoppedAt());
@@ -125,6 +122,13 @@ ConversionResult ConvertTxtSubSample(RunSettings& s, Platform& p) {
       result.reason = NothingReason::StepBeyondInput;
       result.linesRead = source.linesRead();
     }
+  }
+  // A run that sends nothing gets the reason at the end of its log instead.
+  if (result.sendsToCad()) {
+    AppendLogLines(
+        logPath,
+        LogEndLines(LogVariant::TxtSubSample, {source.linesRead(), writer.pointsWritten()}),
+        p.system, p.codePage);
   }
   return result;
 }

@@ -46,6 +46,7 @@ Interpreter::Interpreter(Drawing& drawing, Console& console)
   installTextFunctions(*this);
   installDrawingFunctions(*this);
   installSystemFunctions(*this);
+  installFileFunctions(*this);
 }
 
 Interpreter::~Interpreter() {
@@ -235,7 +236,8 @@ Value Interpreter::load(std::string_view name) {
 
 std::optional<std::string> Interpreter::getEnv(std::string_view name) const {
   std::string key = upperAscii(name);
-  if (key == "ACAD") {
+  if (key == "ACAD" && !env_.count(key)) {
+    // Not set in this session: the support folders the CAD started with.
     std::string joined;
     for (const std::filesystem::path& f : support_) {
       if (!joined.empty()) joined += ';';
@@ -250,10 +252,9 @@ std::optional<std::string> Interpreter::getEnv(std::string_view name) const {
 
 void Interpreter::setEnv(std::string_view name, const std::string& value) {
   std::string key = upperAscii(name);
-  if (key != "ACAD") {
-    env_[key] = value;
-    return;
-  }
+  // A setting reads back exactly as it was written; the support path is searched in its order.
+  env_[key] = value;
+  if (key != "ACAD") return;
   support_.clear();
   for (const std::string& folder : splitPathList(value)) support_.push_back(utf8Path(folder));
 }

@@ -60,8 +60,9 @@ class Interpreter {
   Drawing& drawing() { return drawing_; }
   Console& console() { return console_; }
   std::vector<std::filesystem::path>& supportFolders() { return support_; }
-  // Environment settings of getenv and setenv. "ACAD" is the support file search path: the
-  // support folders joined by ";".
+  // Environment settings of getenv and setenv, read back as they were written. "ACAD" is the
+  // support file search path, searched in its order; until it is set it reads as the support
+  // folders the CAD started with, joined by ";".
   std::optional<std::string> getEnv(std::string_view name) const;
   void setEnv(std::string_view name, const std::string& value);
 
@@ -127,6 +128,7 @@ void installControlFunctions(Interpreter& in);
 void installTextFunctions(Interpreter& in);
 void installDrawingFunctions(Interpreter& in);
 void installSystemFunctions(Interpreter& in);
+void installFileFunctions(Interpreter& in);
 
 // A list of folders separated by ";", blanks around each trimmed, empty entries left out.
 std::vector<std::string> splitPathList(std::string_view list);

@@ -82,6 +82,9 @@ void destroyObj(Obj* o) {
       case Kind::Func:
         delete static_cast<FuncObj*>(o);
         break;
+      case Kind::File:
+        delete static_cast<FileObj*>(o);
+        break;
       default:
         break;
     }
@@ -210,6 +213,9 @@ void print(const Value& v, bool quoted, std::string& out) {
       out += "#<USUBR @" + (f->name.empty() ? std::string("-lambda-") : f->name) + ">";
       break;
     }
+    case Kind::File:
+      out += "#<file \"" + static_cast<FileObj*>(v.obj())->name + "\">";
+      break;
   }
 }
 

@@ -4,6 +4,7 @@
 // reference count (the evaluator runs on one thread). Lists are immutable, so no cycle can form
 // and the count alone frees them; long lists are freed without recursion along their cdrs.
 #include <cstdint>
+#include <fstream>
 #include <span>
 #include <string>
 #include <string_view>
@@ -12,7 +13,7 @@
 
 namespace standin::lisp {
 
-enum class Kind : std::uint8_t { Nil, Int, Real, Str, Sym, Cons, Subr, Func };
+enum class Kind : std::uint8_t { Nil, Int, Real, Str, Sym, Cons, Subr, Func, File };
 
 struct Obj {
   explicit Obj(Kind k) : kind(k) {}
@@ -126,6 +127,14 @@ struct FuncObj : Obj {
   std::string name;  // empty for a lambda
   std::vector<SymObj*> params, locals;
   Value body;  // list of forms
+};
+
+// A file opened by open; closed by close, or when its last reference goes.
+struct FileObj : Obj {
+  FileObj(std::string n, std::fstream s)
+      : Obj(Kind::File), name(std::move(n)), stream(std::move(s)) {}
+  std::string name;
+  std::fstream stream;
 };
 
 // Accessors that assume the kind has been checked.

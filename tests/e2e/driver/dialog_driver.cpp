@@ -26,6 +26,8 @@
 //   open-read TITLE             open dialog: print the file name box and the filter index (tab)
 //   msgbox [TITLE]              wait for a message box; print its text
 //   msgbox-ok [TITLE]           wait for a message box; print its text; press OK; wait until gone
+//   msgbox-yes [TITLE], msgbox-no [TITLE]
+//                               the same for a question: press Yes or No
 //   controls FORM               the named controls: name, class, id, visible, enabled, text
 //   set-text FORM CONTROL TEXT  WM_SETTEXT (an edit box then reports EN_CHANGE)
 //   get-text FORM CONTROL       print the control's text
@@ -173,18 +175,20 @@ int CmdOpenRead(const std::wstring& title) {
 
 // --- message boxes ------------------------------------------------------------------------------
 
-int CmdMsgBox(const std::wstring& title, bool press_ok) {
+// `button` is the id of the button to press (IDOK, IDYES, IDNO), or 0 to press none.
+int CmdMsgBox(const std::wstring& title, int button) {
   HWND box = WaitFor([&] { return FindMessageBox(title); });
   if (!box) {
     return Fail(title.empty() ? L"no message box within the time limit"
                               : L"no message box \"" + title + L"\" within the time limit");
   }
   Print(TextOf(GetDlgItem(box, 0xFFFF)));
-  if (!press_ok) return 0;
-  HWND ok = GetDlgItem(box, IDOK);
-  if (!ok) return Fail(L"the message box has no OK button");
-  if (!SendAndSettle(ok, BM_CLICK, 0, 0) || !WaitGone(box)) {
-    return Fail(L"the message box did not close on OK");
+  if (button == 0) return 0;
+  const wchar_t* name = button == IDOK ? L"OK" : button == IDYES ? L"Yes" : L"No";
+  HWND press = GetDlgItem(box, button);
+  if (!press) return Fail(std::wstring(L"the message box has no ") + name + L" button");
+  if (!SendAndSettle(press, BM_CLICK, 0, 0) || !WaitGone(box)) {
+    return Fail(std::wstring(L"the message box did not close on ") + name);
   }
   return 0;
 }
@@ -520,8 +524,10 @@ int Run(std::vector<std::wstring> a) {
   }
   if (cmd == L"open-cancel" && n == 1) return CmdOpenCancel(arg(1));
   if (cmd == L"open-read" && n == 1) return CmdOpenRead(arg(1));
-  if (cmd == L"msgbox" && n <= 1) return CmdMsgBox(arg(1), false);
-  if (cmd == L"msgbox-ok" && n <= 1) return CmdMsgBox(arg(1), true);
+  if (cmd == L"msgbox" && n <= 1) return CmdMsgBox(arg(1), 0);
+  if (cmd == L"msgbox-ok" && n <= 1) return CmdMsgBox(arg(1), IDOK);
+  if (cmd == L"msgbox-yes" && n <= 1) return CmdMsgBox(arg(1), IDYES);
+  if (cmd == L"msgbox-no" && n <= 1) return CmdMsgBox(arg(1), IDNO);
   if (cmd == L"controls" && n == 1) return CmdControls(arg(1));
   if (cmd == L"set-text" && n == 3) return CmdSetText(arg(1), arg(2), arg(3));
   if (cmd == L"get-text" && n == 2) return CmdGetText(arg(1), arg(2));

@@ -89,6 +89,13 @@ std::wstring LastComponent(std::wstring path) {
   return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
+// Whether the tree's item text names the folder `want` (the last component of the path): a drive
+// root's item reads "Label (R:)", or "(R:)" without a label.
+bool ItemIs(const std::wstring& text, const std::wstring& want) {
+  if (text == want) return true;
+  return want.size() == 2 && want[1] == L':' && text.ends_with(L"(" + want + L")");
+}
+
 HWND WaitBrowser(const std::wstring& text) {
   return WaitFor([&]() -> HWND {
     HWND h = FindBrowser(text);
@@ -117,8 +124,9 @@ int CmdBrowseFolder(const std::wstring& text, const std::wstring& path) {
     do {
       Sleep(100);
       got = SelectedText(tree);
-    } while (got != want && GetTickCount() - asked < 1000 && GetTickCount() - start < g_timeout_ms);
-    if (got == want) break;
+    } while (!ItemIs(got, want) && GetTickCount() - asked < 1000 &&
+             GetTickCount() - start < g_timeout_ms);
+    if (ItemIs(got, want)) break;
     if (GetTickCount() - start >= g_timeout_ms) {
       return Fail(L"the folder browser selects \"" + got + L"\", not \"" + want + L"\"");
     }

@@ -24,6 +24,24 @@ bool reserved(const std::string& name) {
   return n.find("TARGET") != std::string::npos || n == "PIPE" || n == "CENTERLINE" || n == "SAGYOU";
 }
 
+// A name the CAD takes as it is: it reaches the CAD unchanged through the code page, holds no
+// control character and none of the signs a layer name cannot hold, and has at most 255
+// characters.
+bool cadTakes(const std::string& name, const platform::CodePage& cp) {
+  if (cp.fromAnsi(cp.toAnsi(name)) != name) return false;
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if ((c & 0xC0) != 0x80) ++characters;
+    if (c < 0x20 || c == 0x7F ||
+        std::string_view("<>/\\\":;?*|,=`").find(static_cast<char>(c)) != std::string_view::npos)
+      return false;
+    if (c == 0xC2 && i + 1 < name.size() && static_cast<unsigned char>(name[i + 1]) <= 0x9F)
+      return false;  // U+0080 to U+009F
+  }
+  return characters <= 255;
+}
+
 }  // namespace
 
 HARLOWE_FUZZ_TARGET(layer_list, 4 * 1024, "laydat") {
@@ -63,7 +81,8 @@ HARLOWE_FUZZ_TARGET(layer_list, 4 * 1024, "laydat") {
   const std::string& chosen = items[choice % items.size()];
   host.select("List1", static_cast<int>(choice % items.size()));
   host.click("Command1");
-  const bool accepted = !chosen.empty() && !reserved(chosen);
-  FUZZ_CHECK(host.unloaded() == accepted, "OK takes every name but empty and reserved ones");
+  const bool accepted = !chosen.empty() && !reserved(chosen) && cadTakes(chosen, cp);
+  FUZZ_CHECK(host.unloaded() == accepted,
+             "OK takes every name but empty and reserved ones and those the CAD cannot take");
   if (accepted) FUZZ_CHECK(s.TargetLayer == chosen, "the chosen item becomes the layer");
 }
