@@ -18,6 +18,8 @@
 #include "common/number_text.h"
 #include "import/point_helpers.h"
 #include "import/text_input.h"
+#include "tests/support/decimal_texts.h"
+#include "tests/support/decimal_texts.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/test_files.h"
 
@@ -361,31 +363,20 @@ TEST(PackTrueColor, DigitFieldsGiveTheSameTextAsTheGeneralReading) {
   }
 }
 
-// Random coordinates of up to 18 digits in millimetres: the text of the whole number N / 10^d
-// becomes that of N × 1000 / 10^d, worked out here with whole numbers.
+// Random coordinates of up to 18 digits in millimetres: the decimal point moves three places.
 TEST(ScaleCoordinateText, MillimetresMoveThePointOfRandomCoordinates) {
   std::mt19937_64 rng(11);
   std::string out;
   for (int i = 0; i < 200'000; ++i) {
-    const int decimals = static_cast<int>(rng() % 12);
-    const auto n = static_cast<std::int64_t>(rng() % 1'000'000'000'000'000'000ull) *
-                   (rng() % 2 ? 1 : -1) / static_cast<std::int64_t>(std::pow(10, rng() % 18));
-    const std::int64_t scale = static_cast<std::int64_t>(std::pow(10, decimals));
-    const std::uint64_t magnitude = n < 0 ? 0 - static_cast<std::uint64_t>(n) : n;
-    std::string fraction = decimals ? std::to_string(magnitude % scale) : "";
-    fraction.insert(0, static_cast<std::size_t>(decimals) - fraction.size(), '0');
-    const std::string text =
-        (n < 0 ? "-" : "") + std::to_string(magnitude / scale) + (decimals ? "." + fraction : "");
-    // N × 1000 / 10^d: three fraction digits move to the whole part.
-    fraction.append(3, '0');
-    std::string whole = std::to_string(magnitude / scale) + fraction.substr(0, 3);
-    std::string rest = fraction.substr(3);
-    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size() - 1));
-    while (!rest.empty() && rest.back() == '0') rest.pop_back();
-    std::string expected = whole + (rest.empty() ? "" : "." + rest);
-    if (n < 0 && expected != "0") expected.insert(0, 1, '-');
+    std::string text = std::to_string(rng() % 1'000'000'000'000'000'000ull >> rng() % 60);
+    const std::size_t decimals = rng() % 12;
+    if (decimals) {
+      text.insert(0, decimals + 1 - std::min(text.size(), decimals + 1), '0');
+      text.insert(text.size() - decimals, 1, '.');
+    }
+    if (rng() % 2) text.insert(0, 1, '-');
     ASSERT_TRUE(ScaleCoordinateText(text, "mm", out)) << text;
-    ASSERT_EQ(out, expected) << text;
+    ASSERT_EQ(out, test::millimetreText(text)) << text;
   }
 }
 
