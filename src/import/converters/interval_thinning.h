@@ -64,16 +64,17 @@ inline constexpr std::int64_t kThinningWindow = 1200;
 //
 // The cells in play are found through a table of 4,096 chains. Its hash is drawn at random for
 // each thinning from a universal family (the cell numbers times random multipliers, summed, the
-// top 12 bits), so that no input can make many cells share a chain: whatever the cells, a chain
-// holds 1.6 of them on average. Should one ever hold more than kChainLimit, other multipliers are
-// drawn and the cells spread anew. The sum's linearity gives the chains of the 27 cells around a
-// pivot by additions alone.
+// top 12 bits), so that no input can make many cells share a chain: whatever the cells, the
+// chain a cell is looked up in holds fewer than 1.6 of them on average. Should one ever hold more
+// than kChainLimit, other multipliers are drawn and the cells spread anew. The sum's linearity
+// gives the chains of the 27 cells around a pivot by additions alone.
 class WindowThinning {
  public:
   // A ring of records wide enough for the window and the pivot; callers may keep what belongs
   // to record r in slot r & (kRing - 1) until r has been reported.
   static constexpr std::int64_t kRing = 2048;
-  static constexpr std::size_t kChains = 4096;
+  static constexpr int kChainBits = 12;
+  static constexpr std::size_t kChains = std::size_t{1} << kChainBits;
   static constexpr int kChainLimit = 24;
 
   // intervalM: the interval in metres. seed: where the hash's multipliers are drawn from (a test
@@ -119,7 +120,7 @@ class WindowThinning {
              a[2] * static_cast<std::uint64_t>(key[2]);
     }
     static std::uint32_t chainOf(std::uint64_t sum) {
-      return static_cast<std::uint32_t>(sum >> 52);
+      return static_cast<std::uint32_t>(sum >> (64 - kChainBits));
     }
   };
 
