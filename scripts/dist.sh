@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the distribution folder build/dist: tamsett.exe and the eight files it installs, all made
 # from this repository:
-#   cloud_connect.exe, harlowe.exe          the MinGW build (build/win)
+#   cloud_connect.exe, harlowe.exe          the MinGW build (build/win), like tamsett.exe; stripped
+#                                           of symbols and debug sections (build/win keeps them)
 #   cloud_install_dir.lsp, cloud_start.lsp  distribution/cad, in CP932 with CR LF line ends
 #   mkscr.ini, delay.dat                    distribution/config, in CP932 with CR LF line ends
 #   the two guides (PDF)                    distribution/guides, rendered by scripts/guides.sh
@@ -18,7 +19,7 @@ cmake --build "$root/build/win" -j "$jobs" --target harlowe tamsett cloud_connec
 rm -rf "$dist"
 mkdir -p "$dist"
 for exe in tamsett harlowe cloud_connect; do
-  cp "$root/build/win/src/win32/$exe.exe" "$dist/"
+  x86_64-w64-mingw32-strip -o "$dist/$exe.exe" "$root/build/win/src/win32/$exe.exe"
 done
 # Text files for the CAD and for the profile reader are in the system's code page.
 to_windows_text() { sed 's/$/\r/' "$1" | iconv -f UTF-8 -t CP932 >"$2"; }

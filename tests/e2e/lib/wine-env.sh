@@ -127,6 +127,18 @@ _e2e_make_prefix() {
   touch "$WINEPREFIX/.harlowe-ready"
 }
 
+# Wine draws the caption buttons (close, minimise, maximise) as glyphs of its Marlett font; without
+# it they show as the letters "r", "0" and "1". Debian's Wine looks for its own fonts beside the
+# system's, not in /usr/share/wine/fonts where the package fonts-wine puts them, so the prefix
+# gets a copy. Checked in every session, so that a prefix made before still gets it.
+WINE_MARLETT=/usr/share/wine/fonts/marlett.ttf
+_e2e_add_caption_font() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  [[ -f "$fonts/marlett.ttf" ]] && return 0
+  [[ -f "$WINE_MARLETT" ]] || _e2e_die "$WINE_MARLETT is missing (Debian package fonts-wine)"
+  mkdir -p "$fonts" && cp "$WINE_MARLETT" "$fonts/" || _e2e_die "could not copy Marlett into $fonts"
+}
+
 _e2e_make_locale() {
   [[ -f "$E2E_LOCALE_DIR/ja_JP.UTF-8/LC_CTYPE" ]] && return 0
   mkdir -p "$E2E_LOCALE_DIR"
@@ -191,6 +203,7 @@ wine_env_init() {
   E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/harlowe-e2e.XXXXXX")
   _e2e_make_locale
   _e2e_make_prefix
+  _e2e_add_caption_font
   # A wineserver left over from an interrupted run may still be bound to a dead display.
   WINEPREFIX="$WINEPREFIX" timeout 15 "$WINESERVER_BIN" -k 9>&- 2>/dev/null || true
   WINEPREFIX="$WINEPREFIX" timeout 15 "$WINESERVER_BIN" -w 9>&- 2>/dev/null || true
