@@ -12,6 +12,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "common/decimal_text.h"
 #include "common/file_io.h"
 #include "common/line_reader.h"
 #include "common/number_text.h"
@@ -418,18 +419,18 @@ bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::
     result = text;
     return isCadNumber(result);
   }
-  const auto value = text::parseNumber(text);
-  if (!value) return false;
-  // The nearest float of the value, then float × 1000 (exact in double) rounded once more: the
-  // single-precision product. Written out here rather than through toFloat32, since this runs
-  // three times per point.
-  const auto single = static_cast<float>(*value);
-  if (!std::isfinite(single)) return false;
-  const auto scaled = static_cast<float>(static_cast<double>(single) * 1000.0);
-  if (!std::isfinite(scaled)) return false;
-  // A finite float's text holds only digits, "-", ".", "E" and "+": nothing to check.
-  char buf[text::kFloatTextMax];
-  scratch.assign(buf, text::floatTextTo(scaled, buf));
+  // A coordinate is a number whose float, and that float times 1000, are finite: the same test
+  // as the thinnings make.
+  float single;
+  if (!CoordinateFloat(text, single) || !CoordinateScales(text, single, drawUnit)) return false;
+  text::DecimalDigits digits;
+  if (single == 0 || !text::ParseDecimalDigits(text, digits)) {
+    scratch.assign(1, '0');  // zero, or a value below the float range: 0 as the thinnings read it
+  } else if (!text::WriteDecimalSum(digits, 3, 0, 0, scratch)) {
+    // Digits more than a thousand places apart: the value to 7 digits.
+    char buf[text::kFloatTextMax];
+    scratch.assign(buf, text::floatTextTo(static_cast<float>(single * 1000.0), buf));
+  }
   result = scratch;
   return true;
 }

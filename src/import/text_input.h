@@ -86,9 +86,12 @@ bool ParsePointStrict(std::string_view line, int fieldCount, ParsedPoint& out);
 // before R and up to 5 after R and after G; one trailing blank of B is removed.
 bool ParsePointLenient(std::string_view line, ParsedPoint& out);
 
-// The unit rule of a coordinate text. With drawUnit exactly "mm" the text is read as a 32-bit
-// float, multiplied by 1000 and written back (at most 7 significant digits, E notation from
-// 1E+07); a text that is no number, or an overflow, fails. Any other unit passes the text
+// The unit rule of a coordinate text. With drawUnit exactly "mm" the text's exact decimal value
+// is multiplied by 1000, its decimal point moved three places, and written as a plain decimal
+// with every digit the text holds and no other ("-35100.6278" gives "-35100627.8", "1.5e-3"
+// gives "1.5", "12" gives "12000", "-0.0000" gives "0"); a text that is no number, or whose
+// 32-bit float or that float times 1000 is not finite, fails, and a value below the float range
+// is written 0. Any other unit passes the text
 // unchanged when it is a finite number as the CAD reads numbers (digits with an optional sign,
 // decimal point and exponent), and fails otherwise (an empty text too), so that no input can
 // change the structure of the script or move a point.

@@ -21,6 +21,8 @@
 #include "import/converters/txt_subsample.h"
 #include "import/point_helpers.h"
 #include "import/text_input.h"
+#include "tests/support/decimal_texts.h"
+#include "tests/support/decimal_texts.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/interval_fixture.h"
 #include "tests/support/test_files.h"
@@ -297,23 +299,43 @@ TEST(ParsePointLenient, DropsLimitedRunsOfBlanks) {
   EXPECT_FALSE(ParsePointLenient("1 2 3 4 5", p));
 }
 
-TEST(ScaleCoordinateText, MillimetresAreSevenDigitSingles) {
+// In millimetres the decimal point moves three places: every digit of the text stays, no other
+// digit comes in, and no exponent.
+TEST(ScaleCoordinateText, MillimetresMoveTheDecimalPoint) {
   std::string out;
-  const std::pair<const char*, const char*> cases[] = {{"1.5", "1500"},
-                                                       {"12.3456", "12345.6"},
-                                                       {"-35.12345", "-35123.45"},
-                                                       {"1234.5678", "1234568"},
-                                                       {"12345.678", "1.234568E+07"},
-                                                       {"9999.9999", "1E+07"},
-                                                       {"0", "0"}};
+  const std::pair<const char*, const char*> cases[] = {
+      {"1.5", "1500"},
+      {"12.3456", "12345.6"},
+      {"-35.12345", "-35123.45"},
+      {"-0.0856", "-85.6"},  // no noise digits of a float (-85.60001)
+      {"0.1234", "123.4"},
+      {"12", "12000"},
+      {"1.5e-3", "1.5"},
+      {"+7.5E+2", "750000"},
+      {"1d3", "1000000"},
+      {"5.", "5000"},
+      {".5", "500"},
+      {"0.0000123", "0.0123"},
+      {"0", "0"},
+      {"-0.0000", "0"},
+      {"1e-50", "0"},  // below the float range: 0, as the thinnings read it
+      // Survey coordinates, and values from 10 km up: plain decimals with every digit.
+      {"-35100.6278", "-35100627.8"},
+      {"120470.9565", "120470956.5"},
+      {"1234.5678", "1234567.8"},
+      {"12345.678", "12345678"},
+      {"9999.9999", "9999999.9"},
+      {"1234567", "1234567000"},  // 7 digits
+      {"-120456.789", "-120456789"},
+      {"120456.78912", "120456789.12"},  // 11 digits
+      {"3.4e35", "340000000000000000000000000000000000000"},
+  };
   for (const auto& [in, expected] : cases) {
     ASSERT_TRUE(ScaleCoordinateText(in, "mm", out)) << in;
     EXPECT_EQ(out, expected) << in;
   }
-  EXPECT_FALSE(ScaleCoordinateText("", "mm", out));
-  EXPECT_FALSE(ScaleCoordinateText("abc", "mm", out));
-  EXPECT_FALSE(ScaleCoordinateText("1e37", "mm", out));  // 1E+40 overflows a single
-  EXPECT_FALSE(ScaleCoordinateText("1e39", "mm", out));
+  for (const char* bad : {"", "abc", "1e37", "1e39", "nan", "1 2", "1e"})
+    EXPECT_FALSE(ScaleCoordinateText(bad, "mm", out)) << bad;  // 1e37 m: 1E+40 mm overflows a float
 }
 
 // Outside millimetres a coordinate goes into the script as it stands, so it must be a finite
@@ -428,17 +450,20 @@ TEST(PackTrueColor, DigitFieldsGiveTheSameTextAsTheGeneralReading) {
   }
 }
 
-TEST(ScaleCoordinateText, MillimetresMatchTheFloatRuleOnRandomCoordinates) {
+// Random coordinates of up to 18 digits in millimetres: the decimal point moves three places.
+TEST(ScaleCoordinateText, MillimetresMoveThePointOfRandomCoordinates) {
   std::mt19937_64 rng(11);
   std::string out;
-  char text[40];
   for (int i = 0; i < 200'000; ++i) {
-    const int decimals = static_cast<int>(rng() % 9);
-    const double metres = static_cast<double>(rng() % 2'000'000'000'000ull) / 1e6 - 1e6;
-    std::snprintf(text, sizeof text, "%.*f", decimals, metres);
+    std::string text = std::to_string(rng() % 1'000'000'000'000'000'000ull >> rng() % 60);
+    const std::size_t decimals = rng() % 12;
+    if (decimals) {
+      text.insert(0, decimals + 1 - std::min(text.size(), decimals + 1), '0');
+      text.insert(text.size() - decimals, 1, '.');
+    }
+    if (rng() % 2) text.insert(0, 1, '-');
     ASSERT_TRUE(ScaleCoordinateText(text, "mm", out)) << text;
-    const float single = static_cast<float>(std::strtod(text, nullptr));
-    ASSERT_EQ(out, text::floatText(single * 1000.0f)) << text;
+    ASSERT_EQ(out, test::millimetreText(text)) << text;
   }
 }
 

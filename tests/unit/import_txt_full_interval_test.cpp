@@ -147,5 +147,11 @@ TEST_F(TxtFullIntervalTest, NegativeIntervalDropsNothing) {
   EXPECT_EQ(convert().pointsDrawn, 10);
 }
 
+// A survey export of the real sample, moved by whole kilometres: exactly the points of the
+// unmoved sample are kept, each drawn at its moved coordinates, in metres and in millimetres.
+TEST_F(TxtFullIntervalTest, TheSampleMovedByWholeKilometresKeepsTheSamePoints) {
+  expectSameThinningOfTheMovedSample([this] { return convert(); });
+}
+
 }  // namespace
 }  // namespace harlowe

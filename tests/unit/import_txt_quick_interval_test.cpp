@@ -219,5 +219,11 @@ TEST_F(TxtQuickIntervalTest, StaleWorkFilesAreRemovedAndTheScriptFolderMustBeWri
   EXPECT_FALSE(window.loaded);
 }
 
+// A survey export of the real sample, moved by whole kilometres: exactly the points of the
+// unmoved sample are kept, each drawn at its moved coordinates, in metres and in millimetres.
+TEST_F(TxtQuickIntervalTest, TheSampleMovedByWholeKilometresKeepsTheSamePoints) {
+  expectSameThinningOfTheMovedSample([this] { return convert(); });
+}
+
 }  // namespace
 }  // namespace harlowe

@@ -13,6 +13,7 @@
 #include "import/converters/converter_steps.h"
 #include "import/converters/interval_thinning.h"
 #include "import/converters/kept_lines_drawing.h"
+#include "import/local_origin.h"
 #include "import/progress.h"
 #include "import/split_scripts.h"
 #include "import/text_input.h"
@@ -26,7 +27,8 @@ constexpr double kAssumedLineLength = 35.0;
 
 // The thinning of the normalised copy: the first line gives the reference point, every later
 // line is kept or dropped by its distance from it. False, with the problem, for a line that is
-// no point.
+// no point. Far from the coordinate origin the distances are measured relative to a local origin
+// around the reference point.
 class ShellThinning {
  public:
   ShellThinning(float intervalMm, std::string_view drawUnit) : band_(intervalMm), unit_(drawUnit) {}
@@ -45,13 +47,16 @@ class ShellThinning {
       problem = *bad;
       return false;
     }
-    return true;
+    shift_ = LocalOrigin::AroundLine(line);
+    return ReadShiftedCoordinates(line, shift_, origin_, problem, scratch_);
   }
   // A line whose coordinates could not be drawn in the unit stops the points even when it would
   // be dropped, as in the other converters.
-  bool judge(std::string_view line, bool& keep, LineProblem& problem) const {
+  bool judge(std::string_view line, bool& keep, LineProblem& problem) {
     std::array<float, 3> point;
     if (!ReadCoordinates(line, unit_, point, problem)) return false;
+    if (shift_.shifts() && !ReadShiftedCoordinates(line, shift_, point, problem, scratch_))
+      return false;
     keep = band_.keeps(ShellDistanceMm(origin_, point));
     return true;
   }
@@ -60,6 +65,8 @@ class ShellThinning {
   ShellBand band_;
   std::string_view unit_;
   std::array<float, 3> origin_{};
+  LocalOrigin shift_;
+  std::string scratch_;
 };
 
 // Gathers the kept lines, each with CR LF, and hands them to the file in large blocks. Every
