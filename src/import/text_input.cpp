@@ -328,6 +328,9 @@ CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPat
                              kChunk;
     const std::size_t got = in.read(block.data(), want);
     if (got == 0) break;
+    // A TAB-separated file with LF line ends (as other systems write it) reads like its CR LF
+    // twin, whose TABs the line copy turns into blanks.
+    tabsToBlanks(block.data(), got);
     const char* p = block.data();
     char* o = converted.data();
     ends.convert(p, p + got, o, [] { return true; });

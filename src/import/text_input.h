@@ -60,9 +60,9 @@ CopyStatus NormaliseTextInput(const std::string& inputPath, const std::string& c
                               CopyProgress progress, bool capChunkFraction,
                               bool windowForChunkCopyOnly = false);
 
-// Chunk copy: the input in chunks of 10,000 bytes, TABs and every other byte as they are, a last
-// line without a line end left so. Progress after each chunk: chunks × 10,000 / input length,
-// capped at 1 when capFraction is set.
+// Chunk copy: the input in chunks of 10,000 bytes, each TAB turned into one blank and every other
+// byte as it is, a last line without a line end left so. Progress after each chunk: chunks × 10,000
+// / input length, capped at 1 when capFraction is set.
 CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPath,
                         CopyProgress progress, bool capFraction);
 

@@ -271,7 +271,7 @@ TEST_F(PlyVerticesTest, VerticesThatEndEarly) {
       {"1 2 3 4 5 6 \n7 8 9 0 0 1 \n1 2 3 4 5\n4 5 6 7 8 9 \n", End::StoppedEarly, 2,
        kHeaderLines + 3, "1 2 3 4 5"},
       {"1 2 3 4 5 6 \n1 2 3 x\t0\n4 5 6 7 8 9 \n", End::StoppedEarly, 1, kHeaderLines + 2,
-       "1 2 3 x\t0"},
+       "1 2 3 x 0"},
       {"1 2 3 4 5 6 \n\n4 5 6 7 8 9 \n", End::StoppedEarly, 1, kHeaderLines + 2, ""},
       {"1 2 3 abc 5 6 \n", End::NothingDrawn, 0, kHeaderLines + 1, "1 2 3 abc 5 6"},
       {"1 2 3 4 5 6 \n7 8 9 0 0 1 \n7 8 9 0 0 1 \n", End::FewerThanHeader, 3, 0, ""},

@@ -22,7 +22,6 @@
 #include "import/point_helpers.h"
 #include "import/text_input.h"
 #include "tests/support/decimal_texts.h"
-#include "tests/support/decimal_texts.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/interval_fixture.h"
 #include "tests/support/test_files.h"
@@ -89,7 +88,7 @@ TEST(Copies, EveryLineEndBecomesCrLf) {
   } cases[] = {
       {"1.5\t2\t3\t255\t128\t0\r\n4\t\t5\t6\t7\t8\t9\r10\t11\n12\t13",
        "1.5 2 3 255 128 0\r\n4  5 6 7 8 9\r\n10 11\r\n12 13\r\n",
-       "1.5\t2\t3\t255\t128\t0\r\n4\t\t5\t6\t7\t8\t9\r\n10\t11\r\n12\t13"},
+       "1.5 2 3 255 128 0\r\n4  5 6 7 8 9\r\n10 11\r\n12 13"},
       {"1 2\n3 4\r\n\r\n5\r6\n", "1 2\r\n3 4\r\n\r\n5\r\n6\r\n", "1 2\r\n3 4\r\n\r\n5\r\n6\r\n"},
       {"a\r\r\nb\n\rc\r", "a\r\n\r\nb\r\n\r\nc\r\n", "a\r\n\r\nb\r\n\r\nc\r\n"},
       {"\xEF\xBB\xBF"
@@ -146,6 +145,7 @@ TEST_F(TextFormsTest, EveryFormConvertsAsTheCleanOne) {
       {"LF, blanks", write(" ", all("\n"))},
       {"CR LF, TABs", write("\t", all("\r\n"))},
       {"CR LF, blanks", write(" ", all("\r\n"))},
+      {"LF, TABs", write("\t", all("\n"))},
       // Two exports joined: lines 3 to 5 of a CR LF file end in LF only.
       {"CR LF with lines 3 to 5 in LF, TABs",
        write("\t", [](int i) { return i >= 2 && i <= 4 ? "\n" : "\r\n"; })},
