@@ -18,8 +18,6 @@
 #include "common/file_io.h"
 #include "import/converters/converter_set.h"
 #include "import/run_settings.h"
-#include "tests/support/cp932_codepage.h"
-#include "tests/support/fake_platform.h"
 
 namespace harlowe::bench {
 
@@ -107,14 +105,7 @@ int FileBench(int argc, char** argv) {
   const double mb = static_cast<double>(fs::file_size(input)) / 1e6;
   const std::int64_t lines = countLines(input);
 
-  test::EventLog events;
-  test::FakeUi ui(events);
-  test::FakeSystem system(events);
-  test::FakeFileDialog dialog(events);
-  StageClock window;
-  test::Cp932CodePage cp;
-  Platform platform{ui, system, dialog, window, cp};
-  system.folder = (dir / "app").string();
+  BenchPlatform b(dir / "app");
 
   std::printf("input %s: %.1f MB, %lld lines; converter %s, step %d, interval %g mm, unit %s\n",
               input.c_str(), mb, static_cast<long long>(lines), choice->name, step, interval,
@@ -122,22 +113,14 @@ int FileBench(int argc, char** argv) {
   double best = 0;
   std::int64_t drawn = 0;
   for (int r = 0; r < repeat; ++r) {
-    clearScripts(dir / "app");
-    window.clear();
-    events.clear();
-    RunSettings s;
-    s.AppDir = system.folder + "\\";
-    // In the program's own form, with backslashes, so that the log goes beside the input.
-    s.InputPath = linked.string();
-    std::replace(s.InputPath.begin(), s.InputPath.end(), '/', '\\');
+    RunSettings s = b.settings(linked);
     s.InputKind = choice->inputKind;
-    s.TargetLayer.assign(1, '0');
     s.DrawUnit = unit;
     s.SubSampleStep = static_cast<std::int16_t>(step);
     s.ThinningInterval = choice->id == ConverterId::TxtSubSample ? 0.0f : interval;
     s.QuickInterval = choice->id == ConverterId::TxtQuickInterval ? 1 : 0;
     const auto t0 = Clock::now();
-    const ConversionResult result = convert(s, platform);
+    const ConversionResult result = convert(s, b.platform);
     const auto t1 = Clock::now();
     const double t = std::chrono::duration<double>(t1 - t0).count();
     if (!result.sendsToCad()) {
@@ -148,8 +131,8 @@ int FileBench(int argc, char** argv) {
     drawn = result.pointsDrawn;
     std::printf("run %d: %.3f s, %lld points drawn; stages:", r + 1, t,
                 static_cast<long long>(drawn));
-    for (std::size_t i = 0; i < window.marks.size(); ++i)
-      std::printf(" [%s] %.3f", window.stages[i].c_str(), window.stage(i, t1));
+    for (std::size_t i = 0; i < b.window.marks.size(); ++i)
+      std::printf(" [%s] %.3f", b.window.stages[i].c_str(), b.window.stage(i, t1));
     std::printf("\n");
     std::fflush(stdout);
   }

@@ -28,8 +28,6 @@
 #include "bench/bench_support.h"
 #include "common/file_io.h"
 #include "import/converters/txt_subsample.h"
-#include "tests/support/cp932_codepage.h"
-#include "tests/support/fake_platform.h"
 
 namespace harlowe::bench {
 
@@ -135,21 +133,9 @@ struct RunTimes {
   double total = 0, copy = 0, draw = 0, split = 0;
 };
 
-std::vector<std::string> splitList(const std::string& s) {
-  std::vector<std::string> out;
-  std::size_t from = 0;
-  while (from < s.size()) {
-    auto comma = s.find(',', from);
-    if (comma == std::string::npos) comma = s.size();
-    out.push_back(s.substr(from, comma - from));
-    from = comma + 1;
-  }
-  return out;
-}
-
 std::vector<std::int64_t> parseList(const std::string& s) {
   std::vector<std::int64_t> out;
-  for (const auto& item : splitList(s)) out.push_back(std::stoll(item));
+  for (const auto& item : SplitList(s)) out.push_back(std::stoll(item));
   return out;
 }
 
@@ -171,9 +157,9 @@ int GeneratedInputsBench(int argc, char** argv) {
     else if (a == "--steps")
       steps = parseList(argv[i + 1]);
     else if (a == "--units")
-      units = splitList(argv[i + 1]);
+      units = SplitList(argv[i + 1]);
     else if (a == "--forms")
-      forms = splitList(argv[i + 1]);
+      forms = SplitList(argv[i + 1]);
     else if (a == "--repeat")
       repeat = std::max(1, std::atoi(argv[i + 1]));
   }
@@ -181,14 +167,7 @@ int GeneratedInputsBench(int argc, char** argv) {
   fs::create_directories(dir / "data");
   fs::create_directories(dir / "floor");
 
-  harlowe::test::EventLog events;
-  harlowe::test::FakeUi ui(events);
-  harlowe::test::FakeSystem system(events);
-  harlowe::test::FakeFileDialog dialog(events);
-  StageClock window;
-  harlowe::test::Cp932CodePage cp;
-  harlowe::Platform platform{ui, system, dialog, window, cp};
-  system.folder = (dir / "app").string();
+  BenchPlatform b(dir / "app");
 
   std::printf("%-18s %7s %3s %4s %9s %7s %7s %10s %7s %6s %8s %6s %9s %27s\n", "input", "MB", "n",
               "unit", "drawn", "conv s", "MB/s", "points/s", "copy s", "ratio", "floor s", "ratio",
@@ -209,19 +188,11 @@ int GeneratedInputsBench(int argc, char** argv) {
         for (const std::string& unit : units) {
           RunTimes best;
           for (int r = 0; r < repeat; ++r) {
-            clearScripts(dir / "app");
-            window.clear();
-            harlowe::RunSettings s;
-            s.AppDir = system.folder + "\\";
-            // In the program's own form, with backslashes, so that the log goes beside the
-            // input (and is removed with it) rather than into the current folder.
-            s.InputPath = input.string();
-            std::replace(s.InputPath.begin(), s.InputPath.end(), '/', '\\');
-            s.TargetLayer.assign(1, '0');
+            harlowe::RunSettings s = b.settings(input);
             s.DrawUnit.assign(unit.data(), unit.size());
             s.SubSampleStep = static_cast<std::int16_t>(n);
             const auto t0 = Clock::now();
-            const bool ok = harlowe::ConvertTxtSubSample(s, platform).sendsToCad();
+            const bool ok = harlowe::ConvertTxtSubSample(s, b.platform).sendsToCad();
             const auto t1 = Clock::now();
             if (!ok) {
               std::fprintf(stderr, "conversion failed\n");
@@ -229,7 +200,7 @@ int GeneratedInputsBench(int argc, char** argv) {
             }
             const double t = std::chrono::duration<double>(t1 - t0).count();
             if (r == 0 || t < best.total) {
-              best = {t, window.stage(0, t1), window.stage(1, t1), window.stage(2, t1)};
+              best = {t, b.window.stage(0, t1), b.window.stage(1, t1), b.window.stage(2, t1)};
             }
           }
           const double floor = 2 * copy + plainCopy(dir / "app" / "ENT_GO.lsp", dir / "copy.tmp") +

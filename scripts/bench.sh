@@ -9,7 +9,12 @@
 # scripts/make-bench-cloud.sh makes a real-scan input of any size from the samples (text, PLY or
 # PTX, and with --twin the same points as text for the every-n-th converter).
 #
-# Without --input, the every-n-th converter on generated inputs, e.g.
+# The full equal-interval converter on the inputs that have made its window search slow (a stray
+# point far out, cells that share a slot of the cell table), against a typical scan of as many
+# points (bench/window_inputs.cpp):
+#   scripts/bench.sh --window [--points N] [--intervals 10,1] [--repeat N]
+#
+# Without --input or --window, the every-n-th converter on generated inputs, e.g.
 #   scripts/bench.sh --points 1000000 --repeat 3
 # for the small inputs only, best of three; --steps, --units and --forms pick rows (see
 # bench/generated_inputs.cpp).

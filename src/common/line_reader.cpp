@@ -6,7 +6,8 @@
 namespace harlowe::io {
 
 // A buffer of one byte could never hold a CR together with the byte that follows it.
-LineReader::LineReader(std::size_t bufferSize) : buf_(std::max<std::size_t>(bufferSize, 2)) {}
+LineReader::LineReader(std::size_t bufferSize, std::size_t lineLimit, LineEnds ends)
+    : buf_(std::max<std::size_t>(bufferSize, 2)), limit_(lineLimit), ends_(ends) {}
 
 bool LineReader::open(const std::string& utf8Path) {
   close();
@@ -18,6 +19,8 @@ void LineReader::close() {
   pos_ = len_ = 0;
   eof_ = false;
   long_.clear();
+  length_ = 0;
+  cut_ = false;
 }
 
 bool LineReader::fill() {
@@ -43,37 +46,62 @@ bool LineReader::atEnd() {
   return !fill();
 }
 
+void LineReader::keep(const char* from, std::size_t n) {
+  length_ += n;
+  const std::size_t room = limit_ - std::min(limit_, long_.size());
+  if (n > room) {
+    n = room;
+    cut_ = true;
+  }
+  long_.append(from, n);
+}
+
 ReadResult LineReader::next(std::string_view& line) {
   line = {};
+  length_ = 0;
+  cut_ = false;
   if (!in_.isOpen() || in_.failed()) return ReadResult::Failed;
 
   long_.clear();
   bool spilled = false;     // the head of the line is in long_
-  std::size_t scanned = 0;  // bytes after pos_ known to hold no CR
+  std::size_t scanned = 0;  // bytes after pos_ known to hold no line end
   auto emit = [&](std::size_t from, std::size_t to) {
     if (spilled) {
-      long_.append(buf_.data() + from, to - from);
+      keep(buf_.data() + from, to - from);
       line = long_;
     } else {
-      line = std::string_view(buf_.data() + from, to - from);
+      length_ = to - from;
+      cut_ = length_ > limit_;
+      line = std::string_view(buf_.data() + from, cut_ ? limit_ : to - from);
     }
     return ReadResult::Line;
   };
 
   for (;;) {
     char* base = buf_.data();
-    const void* hit = std::memchr(base + pos_ + scanned, '\r', len_ - pos_ - scanned);
-    if (hit) {
-      const auto cr = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
+    const char* hit;
+    if (ends_ == LineEnds::Any) {
+      hit = FindLineEnd(base + pos_ + scanned, base + len_);
+    } else {
+      const void* cr = std::memchr(base + pos_ + scanned, '\r', len_ - pos_ - scanned);
+      hit = cr ? static_cast<const char*>(cr) : base + len_;
+    }
+    const auto end = static_cast<std::size_t>(hit - base);
+    if (end < len_ && *hit == '\n') {
+      const std::size_t from = pos_;
+      pos_ = end + 1;
+      return emit(from, end);
+    }
+    if (end < len_) {
       // The byte after the CR decides whether an LF belongs to this line end; when the CR is
       // the last byte read so far, that byte is not known yet (unless the file ends there).
-      if (cr + 1 < len_ || eof_) {
+      if (end + 1 < len_ || eof_) {
         const std::size_t from = pos_;
-        pos_ = cr + 1;
+        pos_ = end + 1;
         if (pos_ < len_ && base[pos_] == '\n') ++pos_;
-        return emit(from, cr);
+        return emit(from, end);
       }
-      scanned = cr - pos_;
+      scanned = end - pos_;
     } else {
       scanned = len_ - pos_;
       if (eof_) {
@@ -86,7 +114,7 @@ ReadResult LineReader::next(std::string_view& line) {
 
     if (pos_ == 0 && len_ == buf_.size()) {
       // The line is longer than the buffer: set its head aside (a CR at the end stays).
-      long_.append(base, scanned);
+      keep(base, scanned);
       spilled = true;
       std::memmove(base, base + scanned, len_ - scanned);
       len_ -= scanned;

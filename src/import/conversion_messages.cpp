@@ -76,6 +76,8 @@ std::string whyNotAPoint(const BadLine& line) {
     return std::string("テキストではないデータ（バイナリや UTF-16 の文字など）が含まれています。") +
            (ptx ? ""
                 : "CloudCompare から ASCII テキストとして書き出したファイルを選んでください。");
+  if (line.problem == LineProblem::TooLong)
+    return std::string("行が長すぎます（1 MB を超えています）。") + need;
   const int fields = fieldCount(t);
   if (fields == 0) return std::string("空の行です。") + need;
   // A scan's header begins with its column count: a lone whole number after the points is the
@@ -101,6 +103,7 @@ std::string whyNotAPoint(const BadLine& line) {
     case LineProblem::BadColour:
       return "色（R G B）に 0～255 の数値でない値があります。";
     case LineProblem::Unreadable:
+    case LineProblem::TooLong:
       break;
   }
   return {};
@@ -147,11 +150,17 @@ std::string nothingDetail(const ConversionResult& r, const platform::CodePage& c
       return "PLY の頂点（element vertex）の値の並びが読み込める形ではありません。\n"
              "このファイルの頂点 : " +
              r.detail +
-             "\n必要な並び : 先頭から x y z red green blue の順で、red green blue は整数"
-             "（uchar など）\n法線を含めず、色を整数で保存した PLY を書き出してください。";
+             "\n必要な並び : 先頭から x y z red green blue の順で、red green blue は 0～255 の"
+             "整数（uchar など。16 ビットの ushort、short は不可）\n"
+             "法線を含めず、色を 0～255 の整数で保存した PLY を書き出してください。";
     case NothingReason::PlyNoVertexLines:
       return "PLY のヘッダーでは頂点が " + text::decimal(r.expectedPoints) +
              " 個ありますが、ファイルに頂点の行がありません。";
+    case NothingReason::PlyEndsBeforeVertices:
+      return "ファイルが、PLY のヘッダーで頂点（element vertex）より前にある要素の途中で"
+             "終わっているため、頂点の行がありません。\n頂点より前の要素と個数 : " +
+             r.detail + "\nファイルにあるその要素の行 : " + text::decimal(r.linesRead) +
+             " 行\nファイルが途中で切れていないか確かめてください。";
     case NothingReason::PtxShortHeader:
       return "PTX ファイルの先頭の見出し（10 行）がそろっていません。ファイルは " +
              text::decimal(r.linesRead) + " 行しかありません。";

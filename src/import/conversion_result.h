@@ -15,6 +15,7 @@ enum class LineProblem {
   NotANumber,    // a coordinate is no (finite) number
   BadColour,     // a colour field is no number
   Unreadable,    // the file could not be read at this line
+  TooLong,       // longer than any point line (io::kPointLineLimit bytes); start holds its head
 };
 
 // What a point line of the input holds, which decides what the user is told it needs.
@@ -40,20 +41,22 @@ BadLine MakeBadLine(std::int64_t number, std::string_view text, LineProblem prob
 
 // Why a conversion has nothing to draw.
 enum class NothingReason {
-  EmptyInput,        // the input holds no line at all
-  NoPointLine,       // the first line to draw is no point (badLine says which and why)
-  StepBelowOne,      // every n-th point with n below 1
-  StepBeyondInput,   // n is larger than the number of lines: every line was skipped
-  NothingInShells,   // quick equal interval: no point but the reference lies in a shell
-  CannotRead,        // `file` could not be opened or read
-  CannotWrite,       // `file` could not be created or written
-  StepBeyondPoints,  // n is larger than the number of points (linesRead): PTX
-  PlyBinary,         // a binary PLY; `detail` is its format word
-  PlyProperties,     // the vertices are not x y z red green blue with integer colours;
-                     // `detail` lists what they hold ("float x, float y, ...")
-  PlyNoVertexLines,  // the header counts expectedPoints vertices, the file holds none
-  PtxShortHeader,    // fewer than ten lines: linesRead says how many
-  PtxMatrixLine,     // a matrix line without three numbers (badLine says which)
+  EmptyInput,             // the input holds no line at all
+  NoPointLine,            // the first line to draw is no point (badLine says which and why)
+  StepBelowOne,           // every n-th point with n below 1
+  StepBeyondInput,        // n is larger than the number of lines: every line was skipped
+  NothingInShells,        // quick equal interval: no point but the reference lies in a shell
+  CannotRead,             // `file` could not be opened or read
+  CannotWrite,            // `file` could not be created or written
+  StepBeyondPoints,       // n is larger than the number of points (linesRead): PTX
+  PlyBinary,              // a binary PLY; `detail` is its format word
+  PlyProperties,          // the vertices are not x y z red green blue with integer colours;
+                          // `detail` lists what they hold ("float x, float y, ...")
+  PlyNoVertexLines,       // the header counts expectedPoints vertices, the file holds none
+  PlyEndsBeforeVertices,  // the file ends inside the elements declared before the vertices:
+                          // `detail` names them, linesRead says how many of their lines it holds
+  PtxShortHeader,         // fewer than ten lines: linesRead says how many
+  PtxMatrixLine,          // a matrix line without three numbers (badLine says which)
 };
 
 struct ConversionResult {
@@ -71,10 +74,10 @@ struct ConversionResult {
   NothingReason reason = NothingReason::EmptyInput;  // NothingDrawn
   std::string file;                                  // CannotRead, CannotWrite
   // StepBeyondInput, NothingInShells: the lines of the input; StepBeyondPoints: the points;
-  // PtxShortHeader: the lines of the file
+  // PtxShortHeader: the lines of the file; PlyEndsBeforeVertices: the lines after the header
   std::int64_t linesRead = 0;
   std::int64_t expectedPoints = 0;  // FewerThanHeader, PlyNoVertexLines
-  std::string detail;               // PlyBinary, PlyProperties
+  std::string detail;               // PlyBinary, PlyProperties, PlyEndsBeforeVertices
 
   static ConversionResult finished(std::int64_t points) {
     ConversionResult r;

@@ -11,6 +11,7 @@ namespace harlowe {
 namespace {
 
 constexpr std::size_t kShownProperties = 12;
+constexpr std::size_t kShownElements = 6;
 
 bool isSpace(char c) { return c == ' ' || c == '\t'; }
 
@@ -25,13 +26,22 @@ std::string_view nextWord(std::string_view& rest) {
   return word;
 }
 
-bool isIntegerType(std::string_view type) {
-  static constexpr std::array<std::string_view, 12> kTypes = {"char",  "uchar",  "short", "ushort",
-                                                              "int",   "uint",   "int8",  "uint8",
-                                                              "int16", "uint16", "int32", "uint32"};
+// Integer types whose colour values are read as they stand. 16-bit colours (short, ushort and
+// their aliases) are not among them: their values run to 65,535.
+bool isByteColourType(std::string_view type) {
+  static constexpr std::array<std::string_view, 8> kTypes = {"char", "uchar", "int",   "uint",
+                                                             "int8", "uint8", "int32", "uint32"};
   for (std::string_view t : kTypes)
     if (type == t) return true;
   return false;
+}
+
+// The whole part of an element count, 0 below 1 (NaN too), capped far beyond any file.
+std::int64_t wholeCount(double count) {
+  if (!(count >= 1)) return 0;
+  const double whole = std::floor(count);
+  if (whole >= 9.2e18) return std::numeric_limits<std::int64_t>::max();
+  return static_cast<std::int64_t>(whole);
 }
 
 // Header text goes into a message: anything but printable ASCII is shown as "?".
@@ -61,7 +71,7 @@ bool takesVerticesByPosition(const std::vector<PlyProperty>& v) {
   if (v.size() < kNames.size()) return false;
   for (std::size_t i = 0; i < kNames.size(); ++i) {
     if (v[i].name != kNames[i] || v[i].type == "list") return false;
-    if (i >= 3 && !isIntegerType(v[i].type)) return false;
+    if (i >= 3 && !isByteColourType(v[i].type)) return false;
   }
   return true;
 }
@@ -79,13 +89,18 @@ bool PlyHeaderScan::take(std::string_view line) {
   if (keyword == "format") {
     h_.format = nextWord(rest);
   } else if (keyword == "element") {
-    inVertex_ = nextWord(rest) == "vertex";
+    const std::string_view name = nextWord(rest);
+    const double count = text::leadingNumber(rest);
+    inVertex_ = name == "vertex";
     if (inVertex_) {
-      // A later vertex element replaces an earlier one.
+      // A later vertex element replaces an earlier one, whose lines then come before it.
       h_.hasVertexElement = true;
-      h_.vertexCount = text::leadingNumber(rest);
+      h_.vertexCount = count;
       h_.vertex.clear();
+      h_.linesBeforeVertex = declaredLines_;
+      h_.elementsBeforeVertex = declared_;
     }
+    declare(name, wholeCount(count));
   } else if (keyword == "property" && inVertex_) {
     PlyProperty p;
     p.type = nextWord(rest);
@@ -99,12 +114,20 @@ bool PlyHeaderScan::take(std::string_view line) {
   return true;
 }
 
-std::int64_t PlyVertexLines(const PlyHeader& h) {
-  if (!(h.vertexCount >= 1)) return 0;  // NaN too
-  const double whole = std::floor(h.vertexCount);
-  if (whole >= 9.2e18) return std::numeric_limits<std::int64_t>::max();
-  return static_cast<std::int64_t>(whole);
+void PlyHeaderScan::declare(std::string_view name, std::int64_t lines) {
+  declaredLines_ = lines > std::numeric_limits<std::int64_t>::max() - declaredLines_
+                       ? std::numeric_limits<std::int64_t>::max()
+                       : declaredLines_ + lines;
+  if (declaredShown_ == kShownElements) {
+    declared_ += ", …";
+  } else if (declaredShown_ < kShownElements) {
+    if (declaredShown_ > 0) declared_ += ", ";
+    declared_ += shown(name) + " " + text::decimal(lines);
+  }
+  ++declaredShown_;
 }
+
+std::int64_t PlyVertexLines(const PlyHeader& h) { return wholeCount(h.vertexCount); }
 
 std::optional<PlyRefusal> CheckPlyHeader(const PlyHeader& h) {
   if (h.format.starts_with("binary")) return PlyRefusal{NothingReason::PlyBinary, shown(h.format)};

@@ -56,17 +56,23 @@ PtxLineKind ClassifyPtxLine(std::string_view line, const std::size_t* at, int bl
                                                                : PtxLineKind::Point;
 }
 
-bool ReadPtxMatrixRow(std::string_view line, int r, PtxMatrix& m) {
-  std::string_view rest = line;
+bool ReadPtxMatrixRow(std::string_view line, int r, PtxMatrix& m, LocalOrigin& origin) {
+  std::string_view rest = line, texts[3];
   for (int c = 1; c <= 3; ++c) {
     const auto blank = rest.find(' ');
     if (blank == std::string_view::npos && c < 3) return false;
-    const auto value = text::parseNumber(rest.substr(0, blank));
+    texts[c - 1] = rest.substr(0, blank);
+    const auto value = text::parseNumber(texts[c - 1]);
     if (!value) return false;
     const auto single = text::toFloat32(*value);
     if (!single) return false;
     m(r, c) = *single;
     if (blank != std::string_view::npos) rest.remove_prefix(blank + 1);
+  }
+  if (r == 4) {
+    origin = LocalOrigin::Around(texts[0], texts[1], texts[2]);
+    std::string scratch;
+    for (int c = 1; c <= 3; ++c) m(4, c) = origin.shifted(c - 1, texts[c - 1], m(4, c), scratch);
   }
   return true;
 }
@@ -110,7 +116,7 @@ PtxPrePass CopyPtxPoints(const std::string& inputPath, const std::string& workPa
          (r = reader.next(line, at, blanks)) == io::ReadResult::Line) {
     ++pre.headerLines;
     const int row = static_cast<int>(pre.headerLines) - 6;
-    if (row >= 1 && !ReadPtxMatrixRow(line, row, pre.matrix)) {
+    if (row >= 1 && !ReadPtxMatrixRow(line, row, pre.matrix, pre.origin)) {
       pre.matrixLine =
           MakeBadLine(pre.headerLines, line, LineProblem::NotANumber, LineFormat::PtxMatrix);
       break;

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "import/conversion_result.h"
+#include "import/local_origin.h"
 #include "import/point_helpers.h"
 #include "import/text_input.h"
 #include "platform/ui.h"
@@ -31,8 +32,10 @@ enum class PtxLineKind {
 PtxLineKind ClassifyPtxLine(std::string_view line, const std::size_t* at, int blanks);
 
 // Row r (1 to 4) of the matrix from its header line (line 6 + r): the first three of its
-// blank-separated numbers, as 32-bit floats. False when it does not hold three numbers.
-bool ReadPtxMatrixRow(std::string_view line, int r, PtxMatrix& m);
+// blank-separated numbers, as 32-bit floats. Row 4, the translation, also gives the local origin
+// of the scan (see import/local_origin.h), and holds the translation less that origin. False
+// when the line does not hold three numbers.
+bool ReadPtxMatrixRow(std::string_view line, int r, PtxMatrix& m, LocalOrigin& origin);
 
 struct PtxProgress {
   platform::ProgressWindow& window;
@@ -65,6 +68,7 @@ struct PtxPrePass {
   std::optional<BadLine> matrixLine;  // a matrix line without three numbers
   std::optional<BadLine> stoppedAt;   // the line after the header that ended the points
   PtxMatrix matrix;
+  LocalOrigin origin;  // around the translation; the matrix moves points relative to it
 };
 
 // Copies the input into the work file: its ten header lines unchanged (the matrix read from

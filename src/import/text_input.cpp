@@ -12,6 +12,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "common/decimal_text.h"
 #include "common/file_io.h"
 #include "common/line_reader.h"
 #include "common/number_text.h"
@@ -179,6 +180,77 @@ bool plainCoordinate(std::string_view t, float& out) {
   return plainFloatAt(p, end, out) && p == end;
 }
 
+// TABs become blanks, in place: a TAB-separated export reads like its blank-separated twin.
+void tabsToBlanks(char* p, std::size_t n) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  // A TAB xor (TAB xor blank) is a blank; every other byte is xored with 0.
+  const __m128i tab = _mm_set1_epi8('\t'), flip = _mm_set1_epi8('\t' ^ ' ');
+  for (; i + 16 <= n; i += 16) {
+    auto* at = reinterpret_cast<__m128i*>(p + i);
+    const __m128i w = _mm_loadu_si128(at);
+    _mm_storeu_si128(at, _mm_xor_si128(w, _mm_and_si128(_mm_cmpeq_epi8(w, tab), flip)));
+  }
+#endif
+  for (; i < n; ++i)
+    if (p[i] == '\t') p[i] = ' ';
+}
+
+// The line ends of a copy, block by block: every line end of the input (CR LF, a lone LF or a
+// lone CR, mixed in any way, also across block boundaries) is written as CR LF, and a UTF-8
+// byte-order mark before the first line is left out. Everything else passes byte for byte.
+class LineEndCopy {
+ public:
+  // The room the converted bytes of a block of n bytes may need: a lone LF or CR becomes two.
+  static std::size_t room(std::size_t n) { return 2 * n; }
+
+  // Converts [p, end) to o on. onLineEnd() runs after each line end written; when it returns
+  // false the conversion stops there, with p after that line end. False then.
+  template <class OnLineEnd>
+  bool convert(const char*& p, const char* end, char*& o, OnLineEnd&& onLineEnd) {
+    if (first_) {
+      first_ = false;
+      if (std::string_view(p, static_cast<std::size_t>(end - p)).starts_with(kUtf8Bom))
+        p += kUtf8Bom.size();
+    }
+    if (crBefore_ && p < end) {
+      crBefore_ = false;
+      if (*p == '\n') ++p;  // the LF of a CR LF cut by the block boundary
+    }
+    while (p < end) {
+      const char* e = io::FindLineEnd(p, end);
+      std::memcpy(o, p, static_cast<std::size_t>(e - p));
+      o += e - p;
+      if (e == end) {
+        open_ = open_ || e > p;
+        p = e;
+        break;
+      }
+      *o++ = '\r';
+      *o++ = '\n';
+      open_ = false;
+      if (*e == '\r') {
+        if (e + 1 == end)
+          crBefore_ = true;
+        else if (e[1] == '\n')
+          ++e;
+      }
+      p = e + 1;
+      if (!onLineEnd()) return false;
+    }
+    return true;
+  }
+
+  // Bytes have been written since the last line end: the input's last line has none.
+  bool lineOpen() const { return open_; }
+
+ private:
+  static constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+  bool first_ = true;
+  bool crBefore_ = false;  // the block before ended with a CR
+  bool open_ = false;
+};
+
 }  // namespace
 
 std::optional<bool> PrescanLineEnds(const std::string& inputPath) {
@@ -194,46 +266,17 @@ std::optional<bool> PrescanLineEnds(const std::string& inputPath) {
 CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath,
                        CopyProgress progress, std::int64_t maxLines) {
   const std::int64_t length = io::fileLength(inputPath);
-  io::LineReader reader;
-  if (length < 0 || !reader.open(inputPath)) return CopyStatus::InputFailed;
+  io::InputFile in;
+  if (length < 0 || !in.open(inputPath)) return CopyStatus::InputFailed;
   io::OutputFile out;
   if (!out.open(copyPath)) return CopyStatus::OutputFailed;
 
-  CopyStatus status = CopyStatus::Done;
-  // Lines are gathered in a block that goes to the file in one write; a line longer than the
-  // room left makes the block grow.
-  std::vector<char> block(kCopyBlock + 4096);
-  std::size_t used = 0;
+  std::vector<char> block(kCopyBlock);
+  std::vector<char> converted(LineEndCopy::room(block.size()));
+  LineEndCopy ends;
   std::int64_t lines = 0;
-  std::string_view view;
-  while (lines < maxLines) {
-    const io::ReadResult r = reader.next(view);
-    if (r == io::ReadResult::EndOfData) break;
-    if (r == io::ReadResult::Failed) {
-      status = CopyStatus::InputFailed;
-      break;
-    }
+  auto lineWritten = [&] {
     ++lines;
-    if (block.size() - used < view.size() + 2) block.resize(used + view.size() + 2);
-    // Up to the first TAB the line is copied as it is, from there on every TAB becomes a blank.
-    // A line without a TAB is copied whole: its blanks stay the separators, so a CR LF file
-    // separated by blanks reads like its LF twin.
-    const void* tab = std::memchr(view.data(), '\t', view.size());
-    const auto head =
-        tab ? static_cast<std::size_t>(static_cast<const char*>(tab) - view.data()) : view.size();
-    char* o = block.data() + used;
-    std::memcpy(o, view.data(), head);
-    for (std::size_t i = head; i < view.size(); ++i) {
-      const char c = view[i];
-      o[i] = c == '\t' ? ' ' : c;
-    }
-    o[view.size()] = '\r';
-    o[view.size() + 1] = '\n';
-    used += view.size() + 2;
-    if (used >= kCopyBlock) {
-      out.write(std::string_view(block.data(), used));
-      used = 0;
-    }
     if (progress.lastDrawn < 1.0) {
       // The redraw step decides; the same test here saves a call for the lines it would skip.
       const double fraction =
@@ -243,15 +286,31 @@ CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath
                        kProgressThreshold, progress.turn);
       }
     }
+    return lines < maxLines;
+  };
+  bool limitReached = maxLines <= 0;
+  while (!limitReached) {
+    const std::size_t got = in.read(block.data(), block.size());
+    if (got == 0) break;
+    tabsToBlanks(block.data(), got);
+    const char* p = block.data();
+    char* o = converted.data();
+    limitReached = !ends.convert(p, p + got, o, lineWritten);
+    out.write(std::string_view(converted.data(), static_cast<std::size_t>(o - converted.data())));
   }
-  out.write(std::string_view(block.data(), used));
-  reader.close();
+  // The last line needs no line end in the input; in the copy it gets one.
+  if (!limitReached && ends.lineOpen()) {
+    out.write("\r\n");
+    lineWritten();
+  }
+  const bool readFailed = in.failed();
+  in.close();
   if (!out.close()) return CopyStatus::OutputFailed;
-  return status;
+  return readFailed ? CopyStatus::InputFailed : CopyStatus::Done;
 }
 
 CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPath,
-                        CopyProgress progress, bool capFraction, bool keepCrLf) {
+                        CopyProgress progress, bool capFraction) {
   const std::int64_t length = io::fileLength(inputPath);
   io::InputFile in;
   if (length < 0 || !in.open(inputPath)) return CopyStatus::InputFailed;
@@ -259,35 +318,22 @@ CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPat
   if (!out.open(copyPath)) return CopyStatus::OutputFailed;
 
   std::vector<char> block(kChunk * kChunksPerBlock);
-  // Room for the worst case, where every byte is an LF and becomes two.
-  std::vector<char> converted(block.size() * 2);
+  std::vector<char> converted(LineEndCopy::room(block.size()));
+  LineEndCopy ends;
   const double denominator = static_cast<double>(std::max<std::int64_t>(length, 1));
   std::int64_t chunks = 0;
-  bool crBefore = false;  // the byte before the block was a CR
   while (chunks < kMaxChunks) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(
                                  static_cast<std::int64_t>(kChunksPerBlock), kMaxChunks - chunks)) *
                              kChunk;
     const std::size_t got = in.read(block.data(), want);
     if (got == 0) break;
-
-    // Every LF becomes CR LF (with keepCrLf, an LF that already follows a CR stays as it is);
-    // the rest passes byte for byte.
+    // A TAB-separated file with LF line ends (as other systems write it) reads like its CR LF
+    // twin, whose TABs the line copy turns into blanks.
+    tabsToBlanks(block.data(), got);
     const char* p = block.data();
-    const char* end = p + got;
     char* o = converted.data();
-    while (p < end) {
-      const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-      const char* at = lf ? static_cast<const char*>(lf) : end;
-      std::memcpy(o, p, static_cast<std::size_t>(at - p));
-      o += at - p;
-      if (!lf) break;
-      const bool afterCr = at > block.data() ? at[-1] == '\r' : crBefore;
-      if (!(keepCrLf && afterCr)) *o++ = '\r';
-      *o++ = '\n';
-      p = at + 1;
-    }
-    crBefore = block[got - 1] == '\r';
+    ends.convert(p, p + got, o, [] { return true; });
     out.write(std::string_view(converted.data(), static_cast<std::size_t>(o - converted.data())));
 
     const std::size_t chunksRead = (got + kChunk - 1) / kChunk;
@@ -376,18 +422,18 @@ bool ScaleCoordinateText(std::string_view text, std::string_view drawUnit, std::
     result = text;
     return isCadNumber(result);
   }
-  const auto value = text::parseNumber(text);
-  if (!value) return false;
-  // The nearest float of the value, then float × 1000 (exact in double) rounded once more: the
-  // single-precision product. Written out here rather than through toFloat32, since this runs
-  // three times per point.
-  const auto single = static_cast<float>(*value);
-  if (!std::isfinite(single)) return false;
-  const auto scaled = static_cast<float>(static_cast<double>(single) * 1000.0);
-  if (!std::isfinite(scaled)) return false;
-  // A finite float's text holds only digits, "-", ".", "E" and "+": nothing to check.
-  char buf[text::kFloatTextMax];
-  scratch.assign(buf, text::floatTextTo(scaled, buf));
+  // A coordinate is a number whose float, and that float times 1000, are finite: the same test
+  // as the thinnings make.
+  float single;
+  if (!CoordinateFloat(text, single) || !CoordinateScales(text, single, drawUnit)) return false;
+  text::DecimalDigits digits;
+  if (single == 0 || !text::ParseDecimalDigits(text, digits)) {
+    scratch.assign(1, '0');  // zero, or a value below the float range: 0 as the thinnings read it
+  } else if (!text::WriteDecimalSum(digits, 3, 0, 0, scratch)) {
+    // Digits more than a thousand places apart: the value to 7 digits.
+    char buf[text::kFloatTextMax];
+    scratch.assign(buf, text::floatTextTo(static_cast<float>(single * 1000.0), buf));
+  }
   result = scratch;
   return true;
 }
@@ -409,10 +455,15 @@ bool CoordinateFloat(std::string_view text, float& value) {
   return std::isfinite(value);
 }
 
-bool ReadCoordinates(std::string_view line, std::array<float, 3>& xyz, LineProblem& problem) {
+namespace {
+
+// ReadCoordinates, and with a unit the test that the drawing could take each coordinate in it.
+bool readCoordinates(std::string_view line, std::array<float, 3>& xyz, LineProblem& problem,
+                     const std::string_view* drawUnit) {
   // One pass over the usual form, three plain decimals each ended by a blank; any other form
   // (an exponent, blanks around a number, a field that is no number) takes the general road
-  // below, which gives the same values for the usual form.
+  // below, which gives the same values for the usual form. A plain decimal of at most 15 digits
+  // is a number to the CAD and stays finite in millimetres: it is drawable in every unit.
   const char* p = line.data();
   const char* const end = p + line.size();
   int i = 0;
@@ -426,13 +477,26 @@ bool ReadCoordinates(std::string_view line, std::array<float, 3>& xyz, LineProbl
   }
   std::size_t from = 0;
   for (int f = 0; f < 3; ++f) {
-    if (!CoordinateFloat(line.substr(from, at[f] - from), xyz[f])) {
+    const std::string_view text = line.substr(from, at[f] - from);
+    if (!CoordinateFloat(text, xyz[f]) ||
+        (drawUnit && !CoordinateScales(text, xyz[f], *drawUnit))) {
       problem = LineProblem::NotANumber;
       return false;
     }
     from = at[f] + 1;
   }
   return true;
+}
+
+}  // namespace
+
+bool ReadCoordinates(std::string_view line, std::array<float, 3>& xyz, LineProblem& problem) {
+  return readCoordinates(line, xyz, problem, nullptr);
+}
+
+bool ReadCoordinates(std::string_view line, std::string_view drawUnit, std::array<float, 3>& xyz,
+                     LineProblem& problem) {
+  return readCoordinates(line, xyz, problem, &drawUnit);
 }
 
 bool CoordinateScales(std::string_view text, float value, std::string_view drawUnit) {

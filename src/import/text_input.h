@@ -40,8 +40,12 @@ enum class CopyStatus {
 // The line limit of the line copy: far beyond any file (10,100,000,000 lines).
 inline constexpr std::int64_t kSubSampleMaxLines = 10'100'000'000;
 
-// Line copy: every line (ended by CR LF or a lone CR) with each TAB turned into one blank,
-// written with CR LF; stops after maxLines lines.
+// Both copies write every line end of the input (CR LF, a lone LF or a lone CR, mixed in any
+// way) as CR LF and leave out a UTF-8 byte-order mark before the first line, so that the copy's
+// lines are the input's lines whatever system wrote or joined them.
+
+// Line copy: every line with each TAB turned into one blank, ended by CR LF (the last line too);
+// stops after maxLines lines.
 // Progress after each line written: lines × 35 / input length, while the last drawn fraction is
 // below 1.
 CopyStatus CopyByLines(const std::string& inputPath, const std::string& copyPath,
@@ -56,12 +60,11 @@ CopyStatus NormaliseTextInput(const std::string& inputPath, const std::string& c
                               CopyProgress progress, bool capChunkFraction,
                               bool windowForChunkCopyOnly = false);
 
-// Chunk copy: the input in chunks of 10,000 bytes with every LF turned into CR LF (a CR LF
-// becomes CR CR LF, unless keepCrLf), written back to back, the last chunk only as far as it
-// was read. Progress after each chunk: chunks × 10,000 / input length, capped at 1 when
-// capFraction is set.
+// Chunk copy: the input in chunks of 10,000 bytes, each TAB turned into one blank and every other
+// byte as it is, a last line without a line end left so. Progress after each chunk: chunks × 10,000
+// / input length, capped at 1 when capFraction is set.
 CopyStatus CopyByChunks(const std::string& inputPath, const std::string& copyPath,
-                        CopyProgress progress, bool capFraction, bool keepCrLf = false);
+                        CopyProgress progress, bool capFraction);
 
 // The positions of the first `wanted` blanks of a line; returns how many it found (at most
 // wanted).
@@ -83,9 +86,12 @@ bool ParsePointStrict(std::string_view line, int fieldCount, ParsedPoint& out);
 // before R and up to 5 after R and after G; one trailing blank of B is removed.
 bool ParsePointLenient(std::string_view line, ParsedPoint& out);
 
-// The unit rule of a coordinate text. With drawUnit exactly "mm" the text is read as a 32-bit
-// float, multiplied by 1000 and written back (at most 7 significant digits, E notation from
-// 1E+07); a text that is no number, or an overflow, fails. Any other unit passes the text
+// The unit rule of a coordinate text. With drawUnit exactly "mm" the text's exact decimal value
+// is multiplied by 1000, its decimal point moved three places, and written as a plain decimal
+// with every digit the text holds and no other ("-35100.6278" gives "-35100627.8", "1.5e-3"
+// gives "1.5", "12" gives "12000", "-0.0000" gives "0"); a text that is no number, or whose
+// 32-bit float or that float times 1000 is not finite, fails, and a value below the float range
+// is written 0. Any other unit passes the text
 // unchanged when it is a finite number as the CAD reads numbers (digits with an optional sign,
 // decimal point and exponent), and fails otherwise (an empty text too), so that no input can
 // change the structure of the script or move a point.
@@ -102,6 +108,10 @@ bool CoordinateFloat(std::string_view text, float& value);
 // them) as CoordinateFloat reads them; the rest of the line is not examined. False, with the
 // problem, when the line has no three such fields or one is no number.
 bool ReadCoordinates(std::string_view line, std::array<float, 3>& xyz, LineProblem& problem);
+// The same, and a coordinate that ScaleCoordinateText would not take in the drawing unit is no
+// number either (NotANumber): a line that the drawing could not draw.
+bool ReadCoordinates(std::string_view line, std::string_view drawUnit, std::array<float, 3>& xyz,
+                     LineProblem& problem);
 // True when ScaleCoordinateText takes the text, whose CoordinateFloat is value, in this unit.
 bool CoordinateScales(std::string_view text, float value, std::string_view drawUnit);
 

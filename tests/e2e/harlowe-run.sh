@@ -32,7 +32,9 @@
 #   cad.png           a screenshot of the CAD's main window at the end
 #   answered.txt      the captions of the windows answered, in order, one per line
 #   messages.txt      the message boxes that came up, each answered with OK: its caption, a TAB
-#                     and its text (a text of several lines goes on over the next lines)
+#                     and its text (a text of several lines goes on over the next lines); a
+#                     screenshot of each, <DIR's name>-message-<n>.png, goes to the scenario's
+#                     screenshots (E2E_ARTIFACTS)
 #
 # Exit code 0 when the run ended normally: harlowe.exe ended with 0 and no message box came up,
 # and the CAD evaluated the load command without an error. Non-zero otherwise, with the reason on
@@ -166,7 +168,7 @@ await_answered() {
 }
 
 start_harlowe "$app"
-opened=0
+opened=0 shots=0
 end=$((SECONDS + limit))
 while win_alive "$HARLOWE_PID"; do
   ((SECONDS < end)) || {
@@ -188,6 +190,8 @@ while win_alive "$HARLOWE_PID"; do
       }
       opened=1
     elif [[ "$cls" == "#32770" ]]; then
+      # A picture of each message as the user sees it, among the scenario's screenshots.
+      screenshot "$(basename "$out")-message-$((++shots))" "$caption" >/dev/null || true
       text=$(drv --timeout 2000 msgbox-ok "$caption") || continue
       printf '%s\t%s\n' "$caption" "${text%$'\r'}" >>"$messages"
       message_seen="message box \"$caption\": ${text%$'\r'}"

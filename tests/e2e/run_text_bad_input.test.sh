@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Inputs that cannot be drawn whole, through the unattended run: a bad line far into a real export
 # draws every point before it after a warning that names the line; an empty file is refused with
-# an error and nothing reaches the CAD; a CR LF export separated by blanks draws like its LF twin.
+# an error and nothing reaches the CAD; a CR LF export separated by blanks, joined with LF and lone
+# CR lines and starting with a byte-order mark, draws like its LF twin.
 source "$(dirname "$0")/lib/run-scenario.sh"
 
 src=$(sample table_mug_stereo_cc_space_lf.txt) || exit 1
@@ -31,8 +32,9 @@ grep -q "描画できる点がないため、CADへは何も送りません。" 
 [[ $(cut -f1 "$work/empty/input-folder.txt") == "QMR_実行.log" ]] ||
   fail "left beside the input: $(cut -f1 "$work/empty/input-folder.txt" | paste -sd' ')"
 
-# 3. The sample with CR LF line ends and blanks draws every point, as its LF twin does.
-sed 's/$/\r/' "$src" >"$work/crlf_blanks.txt"
+# 3. The sample with a byte-order mark, CR LF line ends and blanks, some lines ending in LF or a
+# lone CR, draws every point, as its LF twin does, and the log counts every line.
+joined_twin "$src" " " >"$work/crlf_blanks.txt"
 "$here/harlowe-run.sh" --input "$work/crlf_blanks.txt" --filter txt --out "$work/crlf" --step 1 \
   --unit m --timeout 300 || fail "the CR LF run did not end normally"
 want=$(wc -l <"$src")
@@ -43,4 +45,6 @@ bad=$(tail -n +2 "$work/crlf/cad/entities.tsv" | paste - "$src" | awk -F'\t' '
     if (off($3, e[1]) || off($4, e[2]) || off($5, e[3]) || $6 != e[4] * 65536 + e[5] * 256 + e[6]) {
       print "point " NR ": " $0; exit } }')
 [[ -z "$bad" ]] || fail "$bad"
-echo "bad input: warning at line 5001 with 5000 points, empty file refused, CR LF + blanks drew $want"
+log=$(iconv -f CP932 -t UTF-8 "$work/crlf/QMR_実行.log")
+grep -q "総点数 : $want"$'\r'"\?$" <<<"$log" || fail "the joined twin's log: $log"
+echo "bad input: warning at line 5001 with 5000 points, empty file refused, joined CR LF + blanks drew $want"

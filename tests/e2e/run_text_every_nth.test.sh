@@ -30,8 +30,9 @@ want=$(wc -l <"$out/expected.txt")
 got=$(($(wc -l <"$out/cad/entities.tsv") - 1))
 ((got == want)) || fail "the CAD holds $got points, expected $want"
 bad=$(tail -n +2 "$out/cad/entities.tsv" | paste - "$out/expected.txt" | awk -F'\t' -v layer="$layer" '
-  # Millimetre texts come from single-precision arithmetic with 7 digits: -0.0914 gives -91.39999.
-  function off(a, b) { d = a - b; if (d < 0) d = -d; m = b < 0 ? -b : b; return d > 1e-6 * (m > 1 ? m : 1) }
+  # Millimetre texts are the exact values times 1000 (-0.0914 gives -91.4): only the rounding of
+  # this arithmetic in doubles is allowed.
+  function off(a, b) { d = a - b; if (d < 0) d = -d; m = b < 0 ? -b : b; return d > 1e-12 * (m > 1 ? m : 1) }
   {
     split($7, e, " ")
     colour = e[4] * 65536 + e[5] * 256 + e[6]

@@ -82,13 +82,13 @@ std::string listFolder(const fs::path& folder) {
   return out;
 }
 
-std::vector<std::string> referenceLines(std::string_view s) {
+std::vector<std::string> referenceLines(std::string_view s, bool loneLfEnds) {
   std::vector<std::string> lines;
   std::size_t start = 0;
   for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] != '\r') continue;
+    if (s[i] != '\r' && !(loneLfEnds && s[i] == '\n')) continue;
     lines.emplace_back(s.substr(start, i - start));
-    if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
+    if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
     start = i + 1;
   }
   if (start < s.size()) lines.emplace_back(s.substr(start));

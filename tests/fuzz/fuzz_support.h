@@ -53,9 +53,10 @@ void writeBytes(const std::filesystem::path& p, std::string_view bytes);
 // The files of a folder (names only), sorted.
 std::string listFolder(const std::filesystem::path& folder);
 
-// The lines of a text as the legacy line input cuts them, written plainly as a reference: a line
-// ends at CR LF or a lone CR, a lone LF stays inside it, a last line without an end is a line.
-std::vector<std::string> referenceLines(std::string_view text);
+// The lines of a text as the line reader cuts them, written plainly as a reference: a line ends
+// at CR LF or a lone CR, and with loneLfEnds at a lone LF too (else a lone LF stays inside the
+// line); a last line without an end is a line.
+std::vector<std::string> referenceLines(std::string_view text, bool loneLfEnds = false);
 
 // The input being replayed, named in the report of a failed check.
 void setCurrentInput(std::string name);

@@ -3,12 +3,14 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/file_io.h"
 #include "common/line_reader.h"
 
 namespace fs = std::filesystem;
+using harlowe::io::LineEnds;
 using harlowe::io::LineReader;
 using harlowe::io::ReadResult;
 
@@ -30,8 +32,9 @@ class LineReaderTest : public ::testing::Test {
   }
 
   // Every line up to the end of the data; a failure shows as a last entry "<failed>".
-  static std::vector<std::string> readAll(const std::string& path, std::size_t bufferSize) {
-    LineReader r(bufferSize);
+  static std::vector<std::string> readAll(const std::string& path, std::size_t bufferSize,
+                                          LineEnds ends = LineEnds::CrLfOrCr) {
+    LineReader r(bufferSize, LineReader::kWholeLines, ends);
     EXPECT_TRUE(r.open(path));
     std::vector<std::string> lines;
     std::string_view line;
@@ -56,33 +59,40 @@ using Lines = std::vector<std::string>;
 
 struct Case {
   std::string bytes;
-  Lines lines;
+  Lines lines;  // CR LF or a lone CR ends a line
+  Lines any;    // a lone LF too
 };
 
 }  // namespace
 
 TEST_F(LineReaderTest, LineEndsAtEveryBufferSize) {
   const std::vector<Case> cases = {
-      {"", {}},
-      {"a\r\nb\r\n", {"a", "b"}},
-      {"a\rb", {"a", "b"}},    // a lone CR ends a line
-      {"a\nb\r\n", {"a\nb"}},  // a lone LF stays inside
-      {"a\r\nb", {"a", "b"}},  // no line end after the last line
-      {"\r\n\r\n", {"", ""}},  // empty lines
-      {"\r\r\n", {"", ""}},    // CR CR LF: an empty line follows
-      {"a\r\n\r\nbc", {"a", "", "bc"}},
-      {"\n", {"\n"}},
-      {"a\r", {"a"}},
-      {"a\r\r", {"a", ""}},
-      {"\r\n\n", {"", "\n"}},
-      {"x\n\r\n", {"x\n"}},
-      {"12 34\t5\r\n-1 2 3\r\n", {"12 34\t5", "-1 2 3"}},
-      {"abcdefgh\r\nij\rklmnopqrstu\r\n\r\nv", {"abcdefgh", "ij", "klmnopqrstu", "", "v"}},
+      {"", {}, {}},
+      {"a\r\nb\r\n", {"a", "b"}, {"a", "b"}},
+      {"a\rb", {"a", "b"}, {"a", "b"}},    // a lone CR ends a line
+      {"a\nb\r\n", {"a\nb"}, {"a", "b"}},  // a lone LF in a file of our own stays inside
+      {"a\r\nb", {"a", "b"}, {"a", "b"}},  // no line end after the last line
+      {"\r\n\r\n", {"", ""}, {"", ""}},    // empty lines
+      {"\r\r\n", {"", ""}, {"", ""}},      // CR CR LF: an empty line follows
+      {"a\r\n\r\nbc", {"a", "", "bc"}, {"a", "", "bc"}},
+      {"\n", {"\n"}, {""}},
+      {"a\r", {"a"}, {"a"}},
+      {"a\r\r", {"a", ""}, {"a", ""}},
+      {"\r\n\n", {"", "\n"}, {"", ""}},
+      {"x\n\r\n", {"x\n"}, {"x", ""}},
+      {"\n\r", {"\n"}, {"", ""}},  // LF CR is two line ends
+      {"1\r\n2\n3\r4\r\n\n5", {"1", "2\n3", "4", "\n5"}, {"1", "2", "3", "4", "", "5"}},
+      {"12 34\t5\r\n-1 2 3\r\n", {"12 34\t5", "-1 2 3"}, {"12 34\t5", "-1 2 3"}},
+      {"abcdefgh\r\nij\rklmnopqrstu\r\n\r\nv",
+       {"abcdefgh", "ij", "klmnopqrstu", "", "v"},
+       {"abcdefgh", "ij", "klmnopqrstu", "", "v"}},
   };
   for (const Case& c : cases) {
     const std::string p = write(c.bytes);
-    for (std::size_t size : {1, 2, 3, 4, 5, 7, 8, 9, 16, 1 << 20}) {
-      EXPECT_EQ(readAll(p, size), c.lines)
+    for (std::size_t size : {1, 2, 3, 4, 5, 7, 8, 9, 16, 17, 1 << 20}) {
+      EXPECT_EQ(readAll(p, size, LineEnds::CrLfOrCr), c.lines)
+          << "buffer " << size << " input " << testing::PrintToString(c.bytes);
+      EXPECT_EQ(readAll(p, size, LineEnds::Any), c.any)
           << "buffer " << size << " input " << testing::PrintToString(c.bytes);
     }
   }
@@ -96,10 +106,32 @@ TEST_F(LineReaderTest, CrLfSplitAcrossARefill) {
 
 TEST_F(LineReaderTest, LinesLongerThanTheBuffer) {
   const std::string longLine(3'000'000, 'x');
-  const std::string other = std::string(1000, 'y') + "\n" + std::string(1000, 'z');
+  const std::string other = std::string(1000, 'y') + "\t" + std::string(1000, 'z');
   const std::string p = write("a\r\n" + longLine + "\r\n" + other + "\r" + longLine);
-  EXPECT_EQ(readAll(p, 1 << 20), (Lines{"a", longLine, other, longLine}));
-  EXPECT_EQ(readAll(p, 100), (Lines{"a", longLine, other, longLine}));
+  for (LineEnds ends : {LineEnds::CrLfOrCr, LineEnds::Any}) {
+    EXPECT_EQ(readAll(p, 1 << 20, ends), (Lines{"a", longLine, other, longLine}));
+    EXPECT_EQ(readAll(p, 100, ends), (Lines{"a", longLine, other, longLine}));
+  }
+}
+
+// With a line limit only the head of a longer line is kept, whatever the buffer: memory stays
+// constant however long a line is, and the line's whole length is still told.
+TEST_F(LineReaderTest, LineLimitKeepsTheHeadOfLongerLines) {
+  const std::string longLine = "1 2 3 " + std::string(3'000'000, 'x');
+  const std::string p = write("a\n" + longLine + "\r\n" + std::string(1000, 'y') + "\rb");
+  for (std::size_t size : {100, 1 << 20}) {
+    LineReader r(size, 1000, LineEnds::Any);
+    ASSERT_TRUE(r.open(p));
+    std::string_view line;
+    std::vector<std::tuple<std::string, bool, std::uint64_t>> got;
+    while (r.next(line) == ReadResult::Line) got.emplace_back(line, r.cut(), r.length());
+    EXPECT_EQ(got, (std::vector<std::tuple<std::string, bool, std::uint64_t>>{
+                       {"a", false, 1},
+                       {longLine.substr(0, 1000), true, longLine.size()},
+                       {std::string(1000, 'y'), false, 1000},
+                       {"b", false, 1}}))
+        << "buffer " << size;
+  }
 }
 
 TEST_F(LineReaderTest, AtEndBeforeEachRead) {

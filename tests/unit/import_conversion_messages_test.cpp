@@ -64,6 +64,8 @@ TEST(ConversionMessage, NothingToDrawSaysWhyAndSendsNothing) {
       {line("1.5 2 3", LineProblem::TooFewFields), "色（R G B）がありません。"},
       {line("1.5 2 3 4", LineProblem::TooFewFields), "数値が足りません（4 個）。"},
       {line("", LineProblem::TooFewFields), "空の行です。"},
+      {line("X Y Z 11111111111111111111", LineProblem::TooLong),
+       "行が長すぎます（1 MB を超えています）。各行には X Y Z R G B"},
       {line("nan nan nan 1 2 3", LineProblem::NotANumber), "座標（X Y Z）に数値でない値（nan"},
       {line("-inf 2 3 4 5 6", LineProblem::NotANumber), "座標（X Y Z）に数値でない値（nan"},
       {line("1e999 2 3 4 5 6", LineProblem::NotANumber), "座標（X Y Z）に数値でない値（nan"},
@@ -85,9 +87,16 @@ TEST(ConversionMessage, NothingToDrawSaysWhyAndSendsNothing) {
        "だけです。"},
       {with(NothingReason::PlyProperties, "float x, float y, float z, float nx", 0),
        "このファイルの頂点 : float x, float y, float z, float nx\n必要な並び : 先頭から x y z "
-       "red green blue の順で、red green blue は整数（uchar など）"},
+       "red green blue の順で、red green blue は 0～255 の整数（uchar など。16 ビットの ushort、"
+       "short は不可）"},
       {with(NothingReason::PlyNoVertexLines, "", 19404),
        "PLY のヘッダーでは頂点が 19404 個ありますが、ファイルに頂点の行がありません。"},
+      {with(NothingReason::PlyEndsBeforeVertices, "face 37244", 120),
+       "描画できる点がないため、CADへは何も送りません。\n\nファイル : C:\\データ\\scan.txt\n"
+       "ファイルが、PLY のヘッダーで頂点（element "
+       "vertex）より前にある要素の途中で終わっているため、"
+       "頂点の行がありません。\n頂点より前の要素と個数 : face 37244\nファイルにあるその要素の行 : "
+       "120 行\n"},
       {with(NothingReason::StepBeyondPoints, "", 700), "間引き値が描画できる点の数（700 点）"},
       {with(NothingReason::PtxShortHeader, "", 9),
        "変換できませんでした。CADへは何も送りません。\n\nファイル : C:\\データ\\scan.txt\n"

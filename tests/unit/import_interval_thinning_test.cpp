@@ -96,12 +96,15 @@ std::vector<bool> plainThinning(const std::vector<std::array<float, 3>>& p, floa
   return kept;
 }
 
+// What the window thinning saw of a cloud: points outside the grid, hashes drawn again.
+struct WindowStats {
+  std::int64_t outside = 0, redraws = 0;
+};
+
 std::vector<bool> windowThinning(const std::vector<std::array<float, 3>>& p, float interval,
-                                 bool* usedGrid = nullptr) {
-  float largest = 0;
-  for (const auto& q : p)
-    for (float v : q) largest = std::max(largest, std::fabs(v));
-  WindowThinning thinning(interval, largest);
+                                 WindowStats* stats = nullptr,
+                                 std::uint64_t seed = WindowThinning::RandomSeed()) {
+  WindowThinning thinning(interval, seed);
   std::vector<bool> kept;
   auto decided = [&](std::int64_t record, bool k) {
     EXPECT_EQ(record, static_cast<std::int64_t>(kept.size()) + 1);
@@ -109,7 +112,7 @@ std::vector<bool> windowThinning(const std::vector<std::array<float, 3>>& p, flo
   };
   for (const auto& q : p) thinning.add(q[0], q[1], q[2], decided);
   thinning.finish(decided);
-  if (usedGrid) *usedGrid = thinning.usesGrid();
+  if (stats) *stats = {thinning.pointsOutsideGrid(), thinning.redraws()};
   return kept;
 }
 
@@ -154,11 +157,12 @@ TEST(WindowThinning, CasesOfTheLoop) {
 
 // The window thinning gives exactly the marks of the plain loop, on clouds made to have many
 // distances at or near the interval: coordinates on a coarse lattice, far from the origin or
-// near it, duplicates, and intervals from below every distance to above all of them.
+// near it, duplicates, stray points far out among the others, and intervals from below every
+// distance to above all of them.
 TEST(WindowThinning, SameMarksAsThePlainLoopOnRandomClouds) {
   std::mt19937_64 rng(20261208);
   auto pick = [&](int below) { return static_cast<int>(rng() % static_cast<unsigned>(below)); };
-  int grids = 0, plains = 0;
+  int grids = 0, plains = 0, mixed = 0;
   for (int cloud = 0; cloud < 2500; ++cloud) {
     const int n = cloud % 100 == 0 ? 1500 + pick(1500) : 1 + pick(cloud % 7 == 0 ? 1400 : 200);
     const double step = std::pow(10.0, -pick(4));  // lattice of 1 m to 1 mm
@@ -171,6 +175,7 @@ TEST(WindowThinning, SameMarksAsThePlainLoopOnRandomClouds) {
         continue;
       }
       for (float& v : q) v = static_cast<float>(offset + step * (pick(2 * span + 1) - span));
+      if (cloud % 5 == 0 && pick(200) == 0) q[static_cast<std::size_t>(pick(3))] = 1e12f;
     }
     float interval;
     switch (pick(6)) {
@@ -193,15 +198,49 @@ TEST(WindowThinning, SameMarksAsThePlainLoopOnRandomClouds) {
         interval = static_cast<float>(step * (0.5 + pick(1000) / 100.0));
         break;
     }
-    bool grid = false;
-    const auto fast = windowThinning(p, interval, &grid);
-    (grid ? grids : plains)++;
+    WindowStats stats;
+    const auto fast = windowThinning(p, interval, &stats);
+    if (interval > 0) {
+      const auto outside = stats.outside;
+      (outside == 0 ? grids : outside == n ? plains : mixed)++;
+    }
     ASSERT_EQ(fast, plainThinning(p, interval))
         << "cloud " << cloud << ": n " << n << ", step " << step << ", offset " << offset
         << ", interval " << interval;
   }
   EXPECT_GT(grids, 1000);
-  EXPECT_GT(plains, 100);  // negative intervals and intervals too fine for the cell numbers
+  EXPECT_GT(plains, 5);  // intervals too fine for the cell numbers of the coordinates
+  EXPECT_GT(mixed, 20);  // a stray point among points in the grid
+}
+
+// 1,300 cells (more than the window holds) that share one chain of the table under the hash
+// drawn first from a seed: other hashes are drawn, and the marks stay those of the plain loop.
+TEST(WindowThinning, CellsThatShareAChainThinAsThePlainLoop) {
+  const float interval = 0.01f;
+  const double cell = static_cast<double>(interval) * (1 + 1.0 / 256);
+  const std::uint64_t seed = 42;
+  std::vector<std::array<float, 3>> cells;
+  for (std::int64_t n = 0; cells.size() < 1300; ++n) {
+    const std::int64_t key[3] = {2 * (n % 200), 2 * (n / 200 % 200), 2 * (n / 40000)};
+    if (WindowThinning::Chain(key, seed) != 0) continue;
+    cells.push_back({static_cast<float>((key[0] + 0.5) * cell),
+                     static_cast<float>((key[1] + 0.5) * cell),
+                     static_cast<float>((key[2] + 0.5) * cell)});
+  }
+  // Each cell twice in a row, the second time just within the interval of the first: every
+  // other point is dropped.
+  std::vector<std::array<float, 3>> cloud;
+  for (int round = 0; round < 3; ++round) {
+    for (const auto& c : cells) {
+      cloud.push_back(c);
+      cloud.push_back({c[0], c[1], c[2] + interval * 0.9f});
+    }
+  }
+  WindowStats stats;
+  const auto kept = windowThinning(cloud, interval, &stats, seed);
+  EXPECT_EQ(kept, plainThinning(cloud, interval));
+  EXPECT_EQ(stats.outside, 0);
+  EXPECT_GT(stats.redraws, 0);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The PTX converter end to end, and the sample scan against CloudCompare's reading of it.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -86,8 +88,13 @@ TEST_F(PtxSubSampleTest, PointsAreMovedByTheMatrixAndWrittenWithSevenDigits) {
       {"0 0 0 1", "m", pointRecord("1.5", "2.5", "3.5", "16744448")},
       {"0 0 0 1", "mm", pointRecord("1500", "2500", "3500", "16744448")},
       {"10 20 30 1", "m", pointRecord("11.5", "22.5", "33.5", "16744448")},
-      {"0.1 0 -1234567 1", "m", pointRecord("1.6", "2.5", "-1234564", "16744448")},
-      {"0.1 0 -1234567 1", "mm", pointRecord("1600", "2500", "-1.234564E+09", "16744448")},
+      // From 10 km on the point is moved relative to the translation rounded to whole
+      // kilometres (here -1235000 m in Z), and put back there exactly in decimal.
+      {"0.1 0 -1234567 1", "m", pointRecord("1.6", "2.5", "-1234563.5", "16744448")},
+      {"0.1 0 -1234567 1", "mm", pointRecord("1600", "2500", "-1234563500", "16744448")},
+      {"35000 -120000.2422 45 1", "m", pointRecord("35001.5", "-119997.7422", "48.5", "16744448")},
+      {"35000 -120000.2422 45 1", "mm",
+       pointRecord("35001500", "-119997742.2", "48500", "16744448")},
   };
   for (const Case& c : cases) {
     input(ptx({"1.5 2.5 3.5 0.25 255 128 0"}, c.line10));
@@ -358,6 +365,50 @@ TEST_F(PtxSubSampleTest, HeaderOnlyWritesNoFunction) {
   EXPECT_EQ(r.end, End::NothingDrawn);
   EXPECT_EQ(r.reason, NothingReason::EmptyInput);
   EXPECT_EQ(body(), "");
+}
+
+// The coordinates of the points drawn, in order.
+std::vector<std::array<double, 3>> drawnPoints(const std::string& records) {
+  std::vector<std::array<double, 3>> points;
+  for (auto at = records.find("(10 "); at != std::string::npos; at = records.find("(10 ", at + 1)) {
+    std::array<double, 3> p{};
+    std::sscanf(records.c_str() + at, "(10 %lf %lf %lf)", &p[0], &p[1], &p[2]);
+    points.push_back(p);
+  }
+  return points;
+}
+
+// A registered scan at survey coordinates keeps its shape: the sample with the translation
+// (35000, -120000, 45) m draws each point where the sample without a translation draws it, plus
+// the translation, within 0.1 mm, in metres and in millimetres.
+TEST_F(PtxSubSampleTest, SampleScanAtSurveyCoordinatesKeepsItsShape) {
+  std::string sample =
+      test::readFileBytes(fs::path(HARLOWE_SOURCE_DIR) / "data" / "table_mug_stereo_rz30_crlf.ptx");
+  std::size_t line10 = 0;
+  for (int i = 0; i < 9; ++i) line10 = sample.find("\r\n", line10) + 2;
+  const std::size_t line10End = sample.find("\r\n", line10);
+  auto translated = [&](const std::string& row) {
+    return sample.substr(0, line10) + row + sample.substr(line10End);
+  };
+  const double translation[3] = {35000, -120000, 45};
+  for (const char* u : {"m", "mm"}) {
+    unit = u;
+    const double scale = unit == "mm" ? 1000 : 1;
+    input(translated("0 0 0 1"));
+    convert();
+    const auto near = drawnPoints(records());
+    input(translated("35000 -120000 45 1"));
+    convert();
+    const auto far = drawnPoints(records());
+    ASSERT_EQ(near.size(), 13085u);
+    ASSERT_EQ(far.size(), near.size());
+    for (std::size_t i = 0; i < far.size(); ++i) {
+      for (int a = 0; a < 3; ++a) {
+        ASSERT_NEAR(far[i][a], near[i][a] + translation[a] * scale, 1e-4 * scale)
+            << unit << ", point " << i + 1 << ", axis " << a;
+      }
+    }
+  }
 }
 
 // The sample scan drawn point for point as CloudCompare read it: the same points in the same

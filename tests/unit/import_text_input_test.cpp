@@ -1,5 +1,5 @@
-// The normalised copy of text input, the point-line parsers, the unit scaling and the point
-// helpers.
+// The normalised copy of text input (alone, and through the three text converters), the
+// point-line parsers, the unit scaling and the point helpers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,9 +16,14 @@
 
 #include "common/file_io.h"
 #include "common/number_text.h"
+#include "import/converters/txt_full_interval.h"
+#include "import/converters/txt_quick_interval.h"
+#include "import/converters/txt_subsample.h"
 #include "import/point_helpers.h"
 #include "import/text_input.h"
+#include "tests/support/decimal_texts.h"
 #include "tests/support/fake_platform.h"
+#include "tests/support/interval_fixture.h"
 #include "tests/support/test_files.h"
 
 namespace harlowe {
@@ -74,12 +79,116 @@ TEST(Prescan, LooksForCrLfInTheFirstTenThousandBytes) {
   EXPECT_EQ(PrescanLineEnds(dir.file("missing.txt")), std::nullopt);
 }
 
-TEST(CopyByLines, TabsBecomeBlanksAndLinesEndInCrLf) {
-  CopyRun r;
-  writeBytes(r.in, "1.5\t2\t3\t255\t128\t0\r\n4\t\t5\t6\t7\t8\t9\r10\t11\n12\t13");
-  EXPECT_EQ(CopyByLines(r.in, r.out, r.progress()), CopyStatus::Done);
-  // A lone CR ends a line; a lone LF stays inside it; the last line needs no line end.
-  EXPECT_EQ(readBytes(r.out), "1.5 2 3 255 128 0\r\n4  5 6 7 8 9\r\n10 11\n12 13\r\n");
+// Both copies end every line with CR LF, whichever line end it had, and leave out a UTF-8
+// byte-order mark before the first line; the line copy turns TABs into blanks and ends the last
+// line too, the chunk copy keeps every other byte.
+TEST(Copies, EveryLineEndBecomesCrLf) {
+  struct Case {
+    std::string input, byLines, byChunks;
+  } cases[] = {
+      {"1.5\t2\t3\t255\t128\t0\r\n4\t\t5\t6\t7\t8\t9\r10\t11\n12\t13",
+       "1.5 2 3 255 128 0\r\n4  5 6 7 8 9\r\n10 11\r\n12 13\r\n",
+       "1.5 2 3 255 128 0\r\n4  5 6 7 8 9\r\n10 11\r\n12 13"},
+      {"1 2\n3 4\r\n\r\n5\r6\n", "1 2\r\n3 4\r\n\r\n5\r\n6\r\n", "1 2\r\n3 4\r\n\r\n5\r\n6\r\n"},
+      {"a\r\r\nb\n\rc\r", "a\r\n\r\nb\r\n\r\nc\r\n", "a\r\n\r\nb\r\n\r\nc\r\n"},
+      {"\xEF\xBB\xBF"
+       "1 2\r\n\xEF\xBB\xBF",
+       "1 2\r\n\xEF\xBB\xBF\r\n", "1 2\r\n\xEF\xBB\xBF"},
+      {"\xEF\xBB\xBF", "", ""},
+      {"\xEF\xBB", "\xEF\xBB\r\n", "\xEF\xBB"},
+      {"", "", ""},
+  };
+  for (const Case& c : cases) {
+    CopyRun r;
+    writeBytes(r.in, c.input);
+    EXPECT_EQ(CopyByLines(r.in, r.out, r.progress()), CopyStatus::Done);
+    EXPECT_EQ(readBytes(r.out), c.byLines) << testing::PrintToString(c.input);
+    EXPECT_EQ(CopyByChunks(r.in, r.out, r.progress(), true), CopyStatus::Done);
+    EXPECT_EQ(readBytes(r.out), c.byChunks) << testing::PrintToString(c.input);
+  }
+  // A CR as the last byte of a block, then an LF or another byte as the first of the next (the
+  // line copy reads blocks of 1 MB, the chunk copy of 1,280,000 bytes).
+  for (std::size_t block : {std::size_t{1} << 20, std::size_t{1'280'000}}) {
+    for (const char* tail : {"\r\nb\n", "\rb\n"}) {
+      CopyRun r;
+      const std::string head(block - 1, 'x');
+      writeBytes(r.in, head + tail);
+      EXPECT_EQ(CopyByLines(r.in, r.out, r.progress()), CopyStatus::Done);
+      EXPECT_EQ(readBytes(r.out), head + "\r\nb\r\n");
+      EXPECT_EQ(CopyByChunks(r.in, r.out, r.progress(), true), CopyStatus::Done);
+      EXPECT_EQ(readBytes(r.out), head + "\r\nb\r\n");
+    }
+  }
+}
+
+// One text in the forms that other systems write or that joining files makes converts, through
+// each of the three text converters, exactly as its clean form (LF and blanks) does: the same
+// script and the same log.
+class TextFormsTest : public test::IntervalConverterTest {};
+
+TEST_F(TextFormsTest, EveryFormConvertsAsTheCleanOne) {
+  // Ten lines in three clusters along X.
+  const char* xs[] = {"0", "0.05", "0.08", "0.5", "0.52", "0.55", "1", "1.02", "1.05", "1.09"};
+  auto write = [&xs](const char* separator, auto endOf) {
+    std::string text;
+    for (int i = 0; i < 10; ++i) {
+      for (std::string f : {std::string(xs[i]), std::string("-12.5"), std::string("2"),
+                            std::string("255"), std::string("0")})
+        text += f + separator;
+      text += std::to_string(i + 1) + endOf(i);
+    }
+    return text;
+  };
+  auto all = [](const char* end) { return [end](int) { return end; }; };
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::pair<const char*, std::string> forms[] = {
+      {"LF, blanks", write(" ", all("\n"))},
+      {"CR LF, TABs", write("\t", all("\r\n"))},
+      {"CR LF, blanks", write(" ", all("\r\n"))},
+      {"LF, TABs", write("\t", all("\n"))},
+      // Two exports joined: lines 3 to 5 of a CR LF file end in LF only.
+      {"CR LF with lines 3 to 5 in LF, TABs",
+       write("\t", [](int i) { return i >= 2 && i <= 4 ? "\n" : "\r\n"; })},
+      {"LF with one CR LF line, blanks", write(" ", [](int i) { return i == 1 ? "\r\n" : "\n"; })},
+      {"lone CR, blanks", write(" ", all("\r"))},
+      {"LF and lone CR mixed, blanks", write(" ", [](int i) { return i % 2 ? "\r" : "\n"; })},
+      {"byte-order mark, CR LF, TABs", bom + write("\t", all("\r\n"))},
+      {"byte-order mark, LF, no end after the last line",
+       bom + write(" ", [](int i) { return i == 9 ? "" : "\n"; })},
+  };
+  struct Converter {
+    const char* name;
+    ConversionResult (*convert)(RunSettings&, Platform&);
+    std::int16_t quick;
+    float interval;
+    std::int64_t points;
+    std::string logCounts;
+  } converters[] = {
+      {"every 2nd", ConvertTxtSubSample, 0, 0, 5, "  総点数 : 10\n描画点数 : 5\n"},
+      {"quick", ConvertTxtQuickInterval, 1, 100, 2, ""},
+      {"full", ConvertTxtFullInterval, 0, 100, 3, "総点群数 : 10\n描画点群数 : 3\n"},
+  };
+  for (const Converter& c : converters) {
+    std::string clean, cleanLog;
+    for (const auto& [name, bytes] : forms) {
+      s.DrawUnit = "m";
+      s.SubSampleStep = 2;
+      s.QuickInterval = c.quick;
+      s.ThinningInterval = c.interval;
+      input(bytes);
+      const ConversionResult r = c.convert(s, p);
+      EXPECT_EQ(r.end, End::Finished) << c.name << ": " << name;
+      EXPECT_EQ(r.pointsDrawn, c.points) << c.name << ": " << name;
+      if (clean.empty()) {
+        clean = script();
+        cleanLog = log();
+        EXPECT_NE(cleanLog.find(test::cp932(c.logCounts)), std::string::npos) << c.name;
+      }
+      EXPECT_EQ(script(), clean) << c.name << ": " << name;
+      EXPECT_EQ(log(), cleanLog) << c.name << ": " << name;
+      EXPECT_TRUE(workFiles().empty()) << c.name << ": " << name;
+    }
+  }
 }
 
 TEST(CopyByLines, LinesWithoutATabAreCopiedAsTheyAre) {
@@ -114,26 +223,6 @@ TEST(CopyByLines, ReportsAMissingInputAndAnUnwritableCopy) {
   EXPECT_EQ(CopyByLines(r.in, r.out, r.progress()), CopyStatus::InputFailed);
   writeBytes(r.in, "1\t2\r\n");
   EXPECT_EQ(CopyByLines(r.in, r.dir.file("no\\such\\dir"), r.progress()), CopyStatus::OutputFailed);
-}
-
-TEST(CopyByChunks, LfBecomesCrLfAndCrLfBecomesCrCrLf) {
-  CopyRun r;
-  writeBytes(r.in, "1 2 3 4 5 6\n7 8 9 1 2 3\r\n4\t5\n6 7");
-  EXPECT_EQ(CopyByChunks(r.in, r.out, r.progress(), false), CopyStatus::Done);
-  EXPECT_EQ(readBytes(r.out), "1 2 3 4 5 6\r\n7 8 9 1 2 3\r\r\n4\t5\r\n6 7");
-}
-
-TEST(CopyByChunks, KeepingCrLfTurnsOnlyLoneLfs) {
-  CopyRun r;
-  writeBytes(r.in, "1 2\n3 4\r\n\r\n5\r6\n");
-  EXPECT_EQ(CopyByChunks(r.in, r.out, r.progress(), true, true), CopyStatus::Done);
-  EXPECT_EQ(readBytes(r.out), "1 2\r\n3 4\r\n\r\n5\r6\r\n");
-  // A CR as the last byte of one block and its LF as the first of the next.
-  std::string text(128 * 10'000 - 1, 'a');
-  text += "\r\nb\n";
-  writeBytes(r.in, text);
-  EXPECT_EQ(CopyByChunks(r.in, r.out, r.progress(), true, true), CopyStatus::Done);
-  EXPECT_EQ(readBytes(r.out), text.substr(0, text.size() - 1) + "\r\n");
 }
 
 TEST(CopyByChunks, LongLinesAndChunkBoundariesArriveWhole) {
@@ -210,23 +299,43 @@ TEST(ParsePointLenient, DropsLimitedRunsOfBlanks) {
   EXPECT_FALSE(ParsePointLenient("1 2 3 4 5", p));
 }
 
-TEST(ScaleCoordinateText, MillimetresAreSevenDigitSingles) {
+// In millimetres the decimal point moves three places: every digit of the text stays, no other
+// digit comes in, and no exponent.
+TEST(ScaleCoordinateText, MillimetresMoveTheDecimalPoint) {
   std::string out;
-  const std::pair<const char*, const char*> cases[] = {{"1.5", "1500"},
-                                                       {"12.3456", "12345.6"},
-                                                       {"-35.12345", "-35123.45"},
-                                                       {"1234.5678", "1234568"},
-                                                       {"12345.678", "1.234568E+07"},
-                                                       {"9999.9999", "1E+07"},
-                                                       {"0", "0"}};
+  const std::pair<const char*, const char*> cases[] = {
+      {"1.5", "1500"},
+      {"12.3456", "12345.6"},
+      {"-35.12345", "-35123.45"},
+      {"-0.0856", "-85.6"},  // no noise digits of a float (-85.60001)
+      {"0.1234", "123.4"},
+      {"12", "12000"},
+      {"1.5e-3", "1.5"},
+      {"+7.5E+2", "750000"},
+      {"1d3", "1000000"},
+      {"5.", "5000"},
+      {".5", "500"},
+      {"0.0000123", "0.0123"},
+      {"0", "0"},
+      {"-0.0000", "0"},
+      {"1e-50", "0"},  // below the float range: 0, as the thinnings read it
+      // Survey coordinates, and values from 10 km up: plain decimals with every digit.
+      {"-35100.6278", "-35100627.8"},
+      {"120470.9565", "120470956.5"},
+      {"1234.5678", "1234567.8"},
+      {"12345.678", "12345678"},
+      {"9999.9999", "9999999.9"},
+      {"1234567", "1234567000"},  // 7 digits
+      {"-120456.789", "-120456789"},
+      {"120456.78912", "120456789.12"},  // 11 digits
+      {"3.4e35", "340000000000000000000000000000000000000"},
+  };
   for (const auto& [in, expected] : cases) {
     ASSERT_TRUE(ScaleCoordinateText(in, "mm", out)) << in;
     EXPECT_EQ(out, expected) << in;
   }
-  EXPECT_FALSE(ScaleCoordinateText("", "mm", out));
-  EXPECT_FALSE(ScaleCoordinateText("abc", "mm", out));
-  EXPECT_FALSE(ScaleCoordinateText("1e37", "mm", out));  // 1E+40 overflows a single
-  EXPECT_FALSE(ScaleCoordinateText("1e39", "mm", out));
+  for (const char* bad : {"", "abc", "1e37", "1e39", "nan", "1 2", "1e"})
+    EXPECT_FALSE(ScaleCoordinateText(bad, "mm", out)) << bad;  // 1e37 m: 1E+40 mm overflows a float
 }
 
 // Outside millimetres a coordinate goes into the script as it stands, so it must be a finite
@@ -341,17 +450,20 @@ TEST(PackTrueColor, DigitFieldsGiveTheSameTextAsTheGeneralReading) {
   }
 }
 
-TEST(ScaleCoordinateText, MillimetresMatchTheFloatRuleOnRandomCoordinates) {
+// Random coordinates of up to 18 digits in millimetres: the decimal point moves three places.
+TEST(ScaleCoordinateText, MillimetresMoveThePointOfRandomCoordinates) {
   std::mt19937_64 rng(11);
   std::string out;
-  char text[40];
   for (int i = 0; i < 200'000; ++i) {
-    const int decimals = static_cast<int>(rng() % 9);
-    const double metres = static_cast<double>(rng() % 2'000'000'000'000ull) / 1e6 - 1e6;
-    std::snprintf(text, sizeof text, "%.*f", decimals, metres);
+    std::string text = std::to_string(rng() % 1'000'000'000'000'000'000ull >> rng() % 60);
+    const std::size_t decimals = rng() % 12;
+    if (decimals) {
+      text.insert(0, decimals + 1 - std::min(text.size(), decimals + 1), '0');
+      text.insert(text.size() - decimals, 1, '.');
+    }
+    if (rng() % 2) text.insert(0, 1, '-');
     ASSERT_TRUE(ScaleCoordinateText(text, "mm", out)) << text;
-    const float single = static_cast<float>(std::strtod(text, nullptr));
-    ASSERT_EQ(out, text::floatText(single * 1000.0f)) << text;
+    ASSERT_EQ(out, test::millimetreText(text)) << text;
   }
 }
 
@@ -370,7 +482,7 @@ TEST(CopyByLines, LinesLongerThanTheWriteBlockArriveWhole) {
 // number gives, on random lines of digits, signs, points, exponents, blanks and TABs.
 TEST(ReadCoordinates, AgreesWithCuttingAndReadingEachField) {
   std::mt19937_64 rng(7);
-  const std::string alphabet = "0123456789012345678901234567890123456789-+..  e\t";
+  const std::string alphabet = "0123456789012345678901234567890123456789-+..  e\tE";
   for (int i = 0; i < 300'000; ++i) {
     std::string line(rng() % 40, ' ');
     for (char& c : line) c = alphabet[rng() % alphabet.size()];
@@ -395,6 +507,17 @@ TEST(ReadCoordinates, AgreesWithCuttingAndReadingEachField) {
       ASSERT_EQ(got, want) << line;
     } else {
       ASSERT_EQ(problem, *expected) << line;
+    }
+    // With a unit, a coordinate that the drawing's scaling would not take is no number either.
+    for (const char* unit : {"m", "mm"}) {
+      bool drawable = ok;
+      std::string scaled;
+      for (std::string_view f : {cut.x, cut.y, cut.z})
+        drawable = drawable && ScaleCoordinateText(f, unit, scaled);
+      ASSERT_EQ(ReadCoordinates(line, unit, got, problem), drawable) << unit << " " << line;
+      if (!drawable) {
+        ASSERT_EQ(problem, expected.value_or(LineProblem::NotANumber)) << line;
+      }
     }
   }
 }

@@ -67,19 +67,6 @@ TEST_F(TxtFullIntervalTest, TheFirstPointOfEachClusterIsDrawnWithItsInputTexts) 
           "progress.unload"}));
 }
 
-TEST_F(TxtFullIntervalTest, CrLfExportsDrawLikeTheirLfTwin) {
-  input(clusters());
-  convert();
-  const std::string lf = script();
-  for (const char* separator : {"\t", " "}) {
-    s.DrawUnit = "m";
-    s.ThinningInterval = 100;
-    input(clusters(separator, "\r\n"));
-    EXPECT_EQ(convert().pointsDrawn, 3) << int(separator[0]);
-    EXPECT_EQ(script(), lf);
-  }
-}
-
 TEST_F(TxtFullIntervalTest, TheThinningShowsItsCounterAtEvery251stRecord) {
   std::string text;
   for (int i = 0; i < 1000; ++i) text += "1 2 3 4 5 6\n";
@@ -158,6 +145,12 @@ TEST_F(TxtFullIntervalTest, NegativeIntervalDropsNothing) {
   input(clusters());
   s.ThinningInterval = -100;
   EXPECT_EQ(convert().pointsDrawn, 10);
+}
+
+// A survey export of the real sample, moved by whole kilometres: exactly the points of the
+// unmoved sample are kept, each drawn at its moved coordinates, in metres and in millimetres.
+TEST_F(TxtFullIntervalTest, TheSampleMovedByWholeKilometresKeepsTheSamePoints) {
+  expectSameThinningOfTheMovedSample([this] { return convert(); });
 }
 
 }  // namespace

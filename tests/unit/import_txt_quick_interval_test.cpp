@@ -68,20 +68,12 @@ TEST_F(TxtQuickIntervalTest, PointsInTheShellsAroundTheFirstPointAreDrawn) {
   EXPECT_NE(std::find(events.begin(), events.end(), "progress.percent:% 終了"), events.end());
 }
 
-TEST_F(TxtQuickIntervalTest, CrLfExportsDrawLikeTheirLfTwin) {
-  input(shells());
-  convert();
-  const std::string lf = script();
-  for (const char* separator : {"\t", " "}) {
-    s.DrawUnit = "m";
-    events.clear();
-    input(shells(separator, "\r\n"));
-    EXPECT_EQ(convert().pointsDrawn, 3) << int(separator[0]);
-    EXPECT_EQ(script(), lf);
-    // The line copy shows no window: the thinning's window is the first one shown.
-    EXPECT_EQ(windowSteps()[1], "progress.show");
-    EXPECT_EQ(windowSteps()[2], "progress.stage:間隔 100mm を計算しています。（簡易版）");
-  }
+TEST_F(TxtQuickIntervalTest, TheLineCopyShowsNoWindow) {
+  input(shells("\t", "\r\n"));
+  EXPECT_EQ(convert().pointsDrawn, 3);
+  // The thinning's window is the first one shown.
+  EXPECT_EQ(windowSteps()[1], "progress.show");
+  EXPECT_EQ(windowSteps()[2], "progress.stage:間隔 100mm を計算しています。（簡易版）");
 }
 
 // Inputs that cannot be drawn whole: how each run ends.
@@ -96,6 +88,7 @@ TEST_F(TxtQuickIntervalTest, InputsThatStopOrDrawNothing) {
     NothingReason reason;  // NothingDrawn
     std::int64_t badLine;  // 0: none
     LineProblem problem;
+    const char* unit = "m";
   } cases[] = {
       {"empty", "", 100, End::NothingDrawn, 0, NothingReason::EmptyInput, 0, {}},
       {"only the reference", ref, 100, End::NothingDrawn, 0, NothingReason::NothingInShells, 0, {}},
@@ -111,6 +104,40 @@ TEST_F(TxtQuickIntervalTest, InputsThatStopOrDrawNothing) {
        NothingReason::NoPointLine, 1, LineProblem::NotANumber},
       {"three columns", "0 0 0\n0.001 0 0\n", 100, End::NothingDrawn, 0, NothingReason::NoPointLine,
        1, LineProblem::TooFewFields},
+      // The reference line must be a point the drawing stage could draw.
+      {"reference of five values", "0 0 0 1 1\n" + near, 100, End::NothingDrawn, 0,
+       NothingReason::NoPointLine, 1, LineProblem::TooFewFields},
+      {"reference with a bad colour", "0 0 0 1 x 1\n" + near, 100, End::NothingDrawn, 0,
+       NothingReason::NoPointLine, 1, LineProblem::BadColour},
+      {"reference beyond a float in mm", "1e36 0 0 1 1 1\n1e36 0 0 1 1 1\n", 100, End::NothingDrawn,
+       0, NothingReason::NoPointLine, 1, LineProblem::NotANumber, "mm"},
+      // A coordinate that the unit cannot take stops the points even on a line that is dropped.
+      {"beyond a float in mm",
+       ref + near + "1e36 0 0 1 1 1\n" + near,
+       100,
+       End::StoppedEarly,
+       1,
+       {},
+       3,
+       LineProblem::NotANumber,
+       "mm"},
+      {"no number to the CAD",
+       ref + near + "0.05\t 0 0 1 1 1\n" + near,
+       100,
+       End::StoppedEarly,
+       1,
+       {},
+       3,
+       LineProblem::NotANumber},
+      // A line of any length costs no more memory than the reader's limit.
+      {"a line longer than any point",
+       ref + near + std::string(3 << 20, '1') + "\n" + near,
+       100,
+       End::StoppedEarly,
+       1,
+       {},
+       3,
+       LineProblem::TooLong},
       {"bad line in the middle",
        ref + near + near + "0.001 zero 0 1 1 1\n" + near,
        100,
@@ -160,7 +187,7 @@ TEST_F(TxtQuickIntervalTest, InputsThatStopOrDrawNothing) {
   for (const Case& c : cases) {
     input(c.input);
     s.ThinningInterval = c.interval;
-    s.DrawUnit = "m";
+    s.DrawUnit = c.unit;
     const ConversionResult r = convert();
     EXPECT_EQ(r.end, c.end) << c.name;
     EXPECT_EQ(r.pointsDrawn, c.points) << c.name;
@@ -190,6 +217,12 @@ TEST_F(TxtQuickIntervalTest, StaleWorkFilesAreRemovedAndTheScriptFolderMustBeWri
   EXPECT_EQ(r.file, s.AppDir + "ENT_GO.lsp");
   EXPECT_TRUE(workFiles().empty());
   EXPECT_FALSE(window.loaded);
+}
+
+// A survey export of the real sample, moved by whole kilometres: exactly the points of the
+// unmoved sample are kept, each drawn at its moved coordinates, in metres and in millimetres.
+TEST_F(TxtQuickIntervalTest, TheSampleMovedByWholeKilometresKeepsTheSamePoints) {
+  expectSameThinningOfTheMovedSample([this] { return convert(); });
 }
 
 }  // namespace

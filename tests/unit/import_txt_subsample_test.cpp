@@ -78,20 +78,6 @@ TEST_F(TxtSubSampleTest, TenLinesEveryThirdIsDrawn) {
                   "(gc)\n"));
 }
 
-TEST_F(TxtSubSampleTest, CrLfWithTabsGivesTheSameScriptAsLfWithBlanks) {
-  input(tenLines(" ", "\n"));
-  convert();
-  const std::string lf = script();
-  // TABs with CR LF, and blanks with CR LF (an export that went through a Windows editor).
-  for (const char* separator : {"\t", " "}) {
-    resetInput();
-    s.DrawUnit = "m";
-    input(tenLines(separator, "\r\n"));
-    EXPECT_EQ(convert().pointsDrawn, 3);
-    EXPECT_EQ(script(), lf);
-  }
-}
-
 TEST_F(TxtSubSampleTest, StepLargerThanTheFileDrawsNothingButCountsTheLines) {
   input(tenLines());
   s.SubSampleStep = 11;

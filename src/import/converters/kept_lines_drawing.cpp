@@ -29,7 +29,8 @@ class KeptLinesSource : public PointSource {
     if (r == io::ReadResult::EndOfData) return PointStatus::EndOfData;
     ++linesRead_;
     if (r == io::ReadResult::Failed) return stop({}, LineProblem::Unreadable);
-    consumed_ += static_cast<std::int64_t>(line.size()) + 2;
+    consumed_ += static_cast<std::int64_t>(reader_.length()) + 2;
+    if (reader_.cut()) return stop(line, LineProblem::TooLong);
     ParsedPoint parsed;
     if (!ParsePointLenient(line, parsed)) return stop(line, LineProblem::TooFewFields);
     if (const auto problem = ScaleAndPack(parsed, s_.DrawUnit, scratch_, point))
@@ -74,7 +75,7 @@ KeptLinesDrawing DrawKeptLines(RunSettings& s, Platform& p, const std::string& k
     p.progress.repaint();
   }
   const std::int64_t length = io::fileLength(keptPath);
-  io::LineReader reader;
+  io::LineReader reader(1 << 20, io::kPointLineLimit);
   if (length < 0 || !reader.open(keptPath)) {
     writer.close();
     return fail(NothingReason::CannotRead, keptPath);

@@ -1,7 +1,12 @@
 #include "import/converters/ply_vertices.h"
 
+#include <bit>
 #include <optional>
 #include <string>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "common/file_io.h"
 #include "common/line_reader.h"
@@ -16,69 +21,166 @@ namespace harlowe {
 
 namespace {
 
-// What the header scan and the vertex pass found.
-struct VertexPass {
+struct HeaderScan {
   PlyHeader header;
-  std::optional<PlyRefusal> refusal;
-  std::int64_t expected = 0;       // vertex lines the header announces
-  std::int64_t found = 0;          // vertex lines written to the list
-  std::optional<BadLine> badLine;  // the vertex line that ended the list
+  bool readFailed = false;
+};
+
+// Reads the header from the input itself, so that a file whose header is refused is never
+// copied (a binary PLY may be gigabytes).
+HeaderScan ScanPlyHeader(const std::string& input) {
+  HeaderScan h;
+  io::LineReader reader(1 << 16, io::kPointLineLimit, io::LineEnds::Any);
+  PlyHeaderScan scan;
+  std::string_view line;
+  io::ReadResult r = io::ReadResult::Failed;
+  if (reader.open(input)) {
+    while ((r = reader.next(line)) == io::ReadResult::Line && scan.take(line)) {
+    }
+  }
+  h.header = scan.header();
+  h.readFailed = r == io::ReadResult::Failed;
+  return h;
+}
+
+// The first six separators (blanks or TABs) of a vertex line, found in one pass, sixteen bytes
+// at a time where SSE2 is there: this runs once per vertex line.
+struct Separators {
+  std::size_t at[6];
+  int count = 0;
+  bool tab = false;  // a TAB stands among the bytes looked at, which reach the last separator
+};
+
+inline void FindSeparators(std::string_view line, Separators& s) {
+  const char* const p = line.data();
+  const std::size_t n = line.size();
+  std::size_t i = 0;
+  int count = 0;
+  bool tabSeen = false;
+#if defined(__SSE2__)
+  const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
+  // The separators and the TABs of the sixteen bytes from `from` on, less the first `skip`.
+  auto take = [&](std::size_t from, unsigned skip) {
+    const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + from));
+    const __m128i tabs = _mm_cmpeq_epi8(w, tab);
+    tabSeen |= (static_cast<unsigned>(_mm_movemask_epi8(tabs)) >> skip) != 0;
+    auto separators =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(w, blank), tabs)));
+    for (separators = separators >> skip << skip; separators != 0 && count < 6;
+         separators &= separators - 1)
+      s.at[count++] = from + static_cast<std::size_t>(std::countr_zero(separators));
+  };
+  for (; i + 16 <= n && count < 6; i += 16) take(i, 0);
+  if (count < 6 && i < n && n >= 16) {
+    // The last sixteen bytes of the line, without those already looked at.
+    take(n - 16, static_cast<unsigned>(i - (n - 16)));
+    i = n;
+  }
+#endif
+  for (; i < n && count < 6; ++i) {
+    if (p[i] == ' ' || p[i] == '\t') {
+      tabSeen |= p[i] == '\t';
+      s.at[count++] = i;
+    }
+  }
+  s.count = count;
+  s.tab = tabSeen;
+}
+
+// The first six values of a vertex line, joined by single blanks: the line's own head when its
+// values are separated so already (the usual case), else gathered into scratch from values
+// separated by any run of blanks and TABs, blanks before the first allowed. Nothing when the line
+// holds fewer than six values.
+std::optional<std::string_view> SixValues(std::string_view line, std::string& scratch) {
+  Separators sep;
+  FindSeparators(line, sep);
+  if (sep.count >= 5 && !sep.tab && sep.at[0] > 0) {
+    bool single = true;
+    for (int i = 1; i < sep.count; ++i) single = single && sep.at[i] > sep.at[i - 1] + 1;
+    const std::size_t keep = sep.count == 6 ? sep.at[5] : line.size();
+    if (single && sep.at[4] + 1 < keep) return line.substr(0, keep);
+  }
+  auto separator = [](char c) { return c == ' ' || c == '\t'; };
+  scratch.clear();
+  int values = 0;
+  for (std::size_t i = 0; values < 6; ++values) {
+    while (i < line.size() && separator(line[i])) ++i;
+    if (i == line.size()) break;
+    std::size_t j = i;
+    while (j < line.size() && !separator(line[j])) ++j;
+    if (values > 0) scratch += ' ';
+    scratch.append(line.substr(i, j - i));
+    i = j;
+  }
+  if (values < 6) return std::nullopt;
+  return scratch;
+}
+
+// What the vertex pass found.
+struct VertexPass {
+  std::int64_t expected = 0;         // vertex lines the header announces
+  std::int64_t found = 0;            // vertex lines written to the list
+  std::optional<BadLine> badLine;    // the vertex line that ended the list
+  std::int64_t linesBefore = 0;      // lines of the elements before the vertices found
+  bool endedBeforeVertices = false;  // the file ended inside those elements
   bool readFailed = false, writeFailed = false;
 };
 
-// Reads the header of the normalised copy and, unless it refuses the file, writes the first six
-// values of each vertex line into the vertex list: the values stay text, joined by the single
-// blanks that separate them in the line, so the list line is the vertex line up to the blank
-// after its sixth value. The sixth value may also end the line, as PLY writers other than
-// CloudCompare leave no blank at the end.
-VertexPass WriteVertexList(const std::string& copy, const std::string& list) {
+// Reads the normalised copy past the header and the lines of the elements declared before the
+// vertices, and writes the first six values of each vertex line into the vertex list. The values
+// stay text, joined by single blanks.
+VertexPass WriteVertexList(const std::string& copy, const std::string& list, const PlyHeader& h) {
   VertexPass v;
-  io::LineReader reader;
+  v.expected = PlyVertexLines(h);
+  io::LineReader reader(1 << 20, io::kPointLineLimit);
   if (!reader.open(copy)) {
     v.readFailed = true;
     return v;
   }
-  PlyHeaderScan scan;
   std::string_view line;
-  for (;;) {
+  for (std::int64_t i = 0; i < h.lines; ++i) {
+    if (reader.next(line) != io::ReadResult::Line) {
+      v.readFailed = true;
+      return v;
+    }
+  }
+  for (; v.linesBefore < h.linesBeforeVertex; ++v.linesBefore) {
     const io::ReadResult r = reader.next(line);
-    if (r == io::ReadResult::EndOfData) break;
     if (r == io::ReadResult::Failed) {
       v.readFailed = true;
       return v;
     }
-    if (!scan.take(line)) break;
+    if (r == io::ReadResult::EndOfData) {
+      v.endedBeforeVertices = true;
+      return v;
+    }
   }
-  v.header = scan.header();
-  v.refusal = CheckPlyHeader(v.header);
-  if (v.refusal) return v;
-  v.expected = PlyVertexLines(v.header);
 
   io::OutputFile out;
   if (!out.open(list)) {
     v.writeFailed = true;
     return v;
   }
-  std::size_t at[6];
+  const std::int64_t firstVertexLine = h.lines + h.linesBeforeVertex + 1;
+  std::string scratch;
   while (v.found < v.expected) {
     const io::ReadResult r = reader.next(line);
     if (r == io::ReadResult::EndOfData) break;
-    const std::int64_t number = v.header.lines + v.found + 1;
+    const std::int64_t number = firstVertexLine + v.found;
     if (r == io::ReadResult::Failed) {
       v.badLine = MakeBadLine(number, {}, LineProblem::Unreadable);
       break;
     }
-    const int blanks = BlankPositions(line, 6, at);
-    std::size_t keep;
-    if (blanks == 6) {
-      keep = at[5];
-    } else if (blanks == 5 && at[4] + 1 < line.size()) {
-      keep = line.size();
-    } else {
+    if (reader.cut()) {
+      v.badLine = MakeBadLine(number, line, LineProblem::TooLong);
+      break;
+    }
+    const std::optional<std::string_view> values = SixValues(line, scratch);
+    if (!values) {
       v.badLine = MakeBadLine(number, line, LineProblem::TooFewFields);
       break;
     }
-    out.writeLine(line.substr(0, keep));
+    out.writeLine(*values);
     ++v.found;
   }
   if (!out.close()) v.writeFailed = true;
@@ -102,21 +204,30 @@ ConversionResult ConvertPlyVertices(RunSettings& s, Platform& p) {
     io::removeFile(copy);
     return NothingSent(p, reason, file);
   };
+  const HeaderScan scan = ScanPlyHeader(input);
+  if (scan.readFailed) return abandon(NothingReason::CannotRead, input);
+  const PlyHeader& header = scan.header;
+  if (const std::optional<PlyRefusal> refusal = CheckPlyHeader(header)) {
+    ConversionResult refused = abandon(refusal->reason, {});
+    refused.detail = refusal->detail;
+    return refused;
+  }
+
   double lastDrawn = 0;
   const CopyStatus copied =
-      CopyByChunks(input, copy, {p.progress, p.ui, lastDrawn}, /*capFraction=*/true,
-                   /*keepCrLf=*/true);
+      CopyByChunks(input, copy, {p.progress, p.ui, lastDrawn}, /*capFraction=*/true);
   if (copied == CopyStatus::InputFailed) return abandon(NothingReason::CannotRead, input);
   if (copied == CopyStatus::OutputFailed) return abandon(NothingReason::CannotWrite, copy);
 
-  const VertexPass pass = WriteVertexList(copy, list);
+  const VertexPass pass = WriteVertexList(copy, list, header);
   if (pass.readFailed) return abandon(NothingReason::CannotRead, copy);
-  if (pass.writeFailed) return abandon(NothingReason::CannotWrite, list);
-  if (pass.refusal) {
-    ConversionResult refused = abandon(pass.refusal->reason, {});
-    refused.detail = pass.refusal->detail;
-    return refused;
+  if (pass.endedBeforeVertices) {
+    ConversionResult ended = abandon(NothingReason::PlyEndsBeforeVertices, {});
+    ended.detail = header.elementsBeforeVertex;
+    ended.linesRead = pass.linesBefore;
+    return ended;
   }
+  if (pass.writeFailed) return abandon(NothingReason::CannotWrite, list);
   p.progress.unload();
 
   ShowStage(p, "ファイルデータを処理しています。－２");
@@ -133,10 +244,10 @@ ConversionResult ConvertPlyVertices(RunSettings& s, Platform& p) {
   if (!split.ok) return ConversionResult::nothing(NothingReason::CannotWrite, split.failedFile);
 
   // A line that cannot be drawn lies before the end of the list, so it comes first. Line k of
-  // the list is line headerLines + k of the input.
+  // the list is the k-th vertex line of the input.
   std::optional<BadLine> stoppedAt = drawing.stoppedAt;
   if (stoppedAt) {
-    stoppedAt->number += pass.header.lines;
+    stoppedAt->number += header.lines + header.linesBeforeVertex;
   } else {
     stoppedAt = pass.badLine;
   }

@@ -40,14 +40,16 @@ bool coordinateText(float metres, bool millimetres, char* buf, std::string_view&
   return true;
 }
 
-// Reads SubSampleStep lines of the work file per point and draws the last of them.
+// Reads SubSampleStep lines of the work file per point and draws the last of them. The matrix
+// moves a point relative to the scan's local origin; the texts put it back there.
 class PtxSource : public PointSource {
  public:
   PtxSource(io::LineReader& reader, const RunSettings& s, Platform& p, const PtxMatrix& m,
-            std::int64_t length)
+            const LocalOrigin& origin, std::int64_t length)
       : reader_(reader),
         s_(s),
         m_(m),
+        origin_(origin),
         millimetres_(s.DrawUnit == "mm"),
         progress_({p.progress, p.ui, lastDrawn_}, length) {}
 
@@ -76,6 +78,11 @@ class PtxSource : public PointSource {
         !coordinateText(moved.z, millimetres_, z_, point.z)) {
       return stop(line, LineProblem::NotANumber);
     }
+    std::string_view* texts[3] = {&point.x, &point.y, &point.z};
+    for (int axis = 0; axis < 3; ++axis) {
+      if (origin_.restore(axis, *texts[axis], millimetres_, placed_[axis]))
+        *texts[axis] = placed_[axis];
+    }
     if (!PackTrueColorFields(line.substr(at[2] + 1, at[3] - at[2] - 1),
                              line.substr(at[3] + 1, at[4] - at[3] - 1), line.substr(at[4] + 1),
                              colour_)) {
@@ -98,12 +105,14 @@ class PtxSource : public PointSource {
   io::LineReader& reader_;
   const RunSettings& s_;
   const PtxMatrix& m_;
+  const LocalOrigin& origin_;
   bool millimetres_;
   float lastDrawn_ = 0;
   PtxLineProgress progress_;
   std::int64_t lines_ = 0;  // point lines read from the work file
   std::optional<BadLine> stoppedAt_;
   char x_[text::kFloatTextMax], y_[text::kFloatTextMax], z_[text::kFloatTextMax];
+  std::string placed_[3];  // the texts put back at the local origin
   std::string colour_;
 };
 
@@ -153,7 +162,7 @@ ConversionResult ConvertPtxSubSample(RunSettings& s, Platform& p) {
     return abandon(NothingReason::CannotRead, work);
   }
 
-  PtxSource source(reader, s, p, pre.matrix, length);
+  PtxSource source(reader, s, p, pre.matrix, pre.origin, length);
   if (!DrawScript(writer, source, reader, s, p))
     return abandon(NothingReason::CannotWrite, writer.path());
   io::removeFile(work);

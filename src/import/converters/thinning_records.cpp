@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/line_reader.h"
+#include "import/local_origin.h"
 #include "import/point_helpers.h"
 #include "import/progress.h"
 
@@ -18,13 +19,16 @@ constexpr std::size_t kHeader = 20;
 }  // namespace
 
 std::optional<LineProblem> CheckPointLine(std::string_view line, std::string_view drawUnit,
-                                          float xyz[3], std::string& scratch) {
+                                          const LocalOrigin& origin, float xyz[3],
+                                          std::string& scratch) {
   ParsedPoint parsed;
   if (!ParsePointStrict(line, 6, parsed)) return LineProblem::TooFewFields;
   const std::string_view fields[3] = {parsed.x, parsed.y, parsed.z};
   for (int i = 0; i < 3; ++i) {
+    if (origin.shiftedPlain(i, fields[i], xyz[i])) continue;
     if (!CoordinateFloat(fields[i], xyz[i]) || !CoordinateScales(fields[i], xyz[i], drawUnit))
       return LineProblem::NotANumber;
+    xyz[i] = origin.shifted(i, fields[i], xyz[i], scratch);
   }
   if (!PackTrueColorFields(parsed.r, parsed.g, parsed.b, scratch)) return LineProblem::BadColour;
   return std::nullopt;
@@ -34,14 +38,15 @@ RecordPass WriteThinningRecords(const std::string& copyPath, const std::string& 
                                 std::string_view drawUnit, Platform& p) {
   RecordPass pass;
   const std::int64_t total = io::fileLength(copyPath);
-  io::LineReader reader;
-  if (total < 0 || !reader.open(copyPath)) return {CopyStatus::InputFailed, 0, 0, {}};
+  io::LineReader reader(1 << 20, io::kPointLineLimit);
+  if (total < 0 || !reader.open(copyPath)) return {CopyStatus::InputFailed, 0, {}};
   io::OutputFile out;
-  if (!out.open(recordsPath)) return {CopyStatus::OutputFailed, 0, 0, {}};
+  if (!out.open(recordsPath)) return {CopyStatus::OutputFailed, 0, {}};
 
   double lastDrawn = 0;
   std::int64_t bytes = 0;
   std::string scratch;
+  LocalOrigin origin;
   std::string_view line;
   for (io::ReadResult r; (r = reader.next(line)) != io::ReadResult::EndOfData;) {
     if (r == io::ReadResult::Failed) {
@@ -49,12 +54,19 @@ RecordPass WriteThinningRecords(const std::string& copyPath, const std::string& 
       break;
     }
     float xyz[3];
-    if (auto problem = CheckPointLine(line, drawUnit, xyz, scratch)) {
+    if (reader.cut()) {
+      pass.stoppedAt = MakeBadLine(pass.records + 1, line, LineProblem::TooLong);
+      break;
+    }
+    if (auto problem = CheckPointLine(line, drawUnit, origin, xyz, scratch)) {
       pass.stoppedAt = MakeBadLine(pass.records + 1, line, *problem);
       break;
     }
+    // Far from the coordinate origin the distances are measured relative to a local origin
+    // around the first point.
+    if (pass.records == 0 && (origin = LocalOrigin::AroundLine(line)).shifts())
+      CheckPointLine(line, drawUnit, origin, xyz, scratch);
     ++pass.records;
-    for (float v : xyz) pass.largestCoordinate = std::max(pass.largestCoordinate, std::fabs(v));
     char header[kHeader];
     const std::uint64_t size = line.size();
     std::memcpy(header, xyz, 12);

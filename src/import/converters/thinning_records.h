@@ -1,7 +1,8 @@
 #pragma once
 // The record file of the full equal-interval converter: one record per point line of the input,
-// in file order, holding the coordinates as 32-bit floats for the distances and the line's own
-// text for the drawing. A record is 4 + 4 + 4 bytes of X, Y and Z (the machine's float form), 8
+// in file order, holding the coordinates as 32-bit floats for the distances (relative to the
+// local origin around the first point, see import/local_origin.h) and the line's own text for
+// the drawing. A record is 4 + 4 + 4 bytes of X, Y and Z (the machine's float form), 8
 // bytes of the text's length and the text itself; nothing else stands in the file.
 #include <cstdint>
 #include <optional>
@@ -11,6 +12,7 @@
 
 #include "common/file_io.h"
 #include "import/conversion_result.h"
+#include "import/local_origin.h"
 #include "import/services.h"
 #include "import/text_input.h"
 
@@ -18,14 +20,15 @@ namespace harlowe {
 
 // What it takes for a line to be a point that the drawing stage can draw: six fields at single
 // blanks (the sixth is the rest of the line), X, Y and Z finite 32-bit floats that the unit
-// scaling takes, and a colour that PackTrueColor takes. Fills xyz; scratch is reused.
+// scaling takes, and a colour that PackTrueColor takes. Fills xyz with the coordinates relative
+// to the origin; scratch is reused.
 std::optional<LineProblem> CheckPointLine(std::string_view line, std::string_view drawUnit,
-                                          float xyz[3], std::string& scratch);
+                                          const LocalOrigin& origin, float xyz[3],
+                                          std::string& scratch);
 
 struct RecordPass {
   CopyStatus status = CopyStatus::Done;
   std::int64_t records = 0;
-  float largestCoordinate = 0;  // the largest magnitude of any X, Y or Z
   std::optional<BadLine> stoppedAt;
 };
 

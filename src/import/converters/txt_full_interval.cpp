@@ -25,11 +25,10 @@ constexpr std::int64_t kCounterEvery = 250;
 // Feeds every record of the file to the thinning in order; onDecided(record, kept, text) is
 // called for each record in order once its fate is final. False when the file failed.
 template <class OnDecided>
-bool thinRecords(const std::string& recordsPath, float intervalM, float largest,
-                 OnDecided&& onDecided) {
+bool thinRecords(const std::string& recordsPath, float intervalM, OnDecided&& onDecided) {
   RecordReader records;
   if (!records.open(recordsPath)) return false;
-  WindowThinning thinning(intervalM, largest);
+  WindowThinning thinning(intervalM);
   // The texts of the records in play, by ring slot; each string keeps its capacity.
   std::vector<std::string> texts(WindowThinning::kRing);
   auto decided = [&](std::int64_t record, bool kept) {
@@ -55,15 +54,15 @@ struct ThinningPass {
 // Progress: the counter text at every 251st record, the bar by record number over n with
 // threshold 0.02; both with the pump turn after the repaint.
 ThinningPass thinIntoKeptFile(const std::string& recordsPath, const std::string& keptPath,
-                              float intervalM, float largest, std::int64_t n,
-                              const std::string& stage, Platform& p) {
+                              float intervalM, std::int64_t n, const std::string& stage,
+                              Platform& p) {
   ThinningPass pass;
   io::OutputFile out;
   if (!out.open(keptPath)) return {true, false, 0};
   double lastDrawn = 0;
   std::int64_t lastShown = 0;
-  pass.recordsRead = thinRecords(
-      recordsPath, intervalM, largest, [&](std::int64_t i, bool kept, const std::string& text) {
+  pass.recordsRead =
+      thinRecords(recordsPath, intervalM, [&](std::int64_t i, bool kept, const std::string& text) {
         if (i > lastShown + kCounterEvery) {
           p.progress.setStage(stage + "  " + text::decimal(i) + "/" + text::decimal(n));
           p.progress.repaint();
@@ -86,10 +85,9 @@ ThinningPass thinIntoKeptFile(const std::string& recordsPath, const std::string&
 
 // The record (and so the input line) that became the keptIndex-th kept point: the thinning is
 // run again. 0 when the records cannot be read.
-std::int64_t recordOfKept(const std::string& recordsPath, float intervalM, float largest,
-                          std::int64_t keptIndex) {
+std::int64_t recordOfKept(const std::string& recordsPath, float intervalM, std::int64_t keptIndex) {
   std::int64_t kept = 0, found = 0;
-  thinRecords(recordsPath, intervalM, largest, [&](std::int64_t i, bool k, const std::string&) {
+  thinRecords(recordsPath, intervalM, [&](std::int64_t i, bool k, const std::string&) {
     if (k && ++kept == keptIndex) found = i;
   });
   return found;
@@ -139,8 +137,8 @@ ConversionResult ConvertTxtFullInterval(RunSettings& s, Platform& p) {
   p.progress.setPercentText("% 終了");
   p.progress.repaint();
   s.ThinningInterval = s.ThinningInterval / 1000.0f;
-  const ThinningPass thinned = thinIntoKeptFile(records, kept, s.ThinningInterval,
-                                                pass2.largestCoordinate, pass2.records, stage, p);
+  const ThinningPass thinned =
+      thinIntoKeptFile(records, kept, s.ThinningInterval, pass2.records, stage, p);
   if (!thinned.recordsRead) return abandon(NothingReason::CannotRead, records);
   if (!thinned.keptWritten) return abandon(NothingReason::CannotWrite, kept);
 
@@ -155,8 +153,7 @@ ConversionResult ConvertTxtFullInterval(RunSettings& s, Platform& p) {
   std::optional<BadLine> stoppedAt = pass2.stoppedAt;
   if (drawing.stoppedAt) {
     stoppedAt = drawing.stoppedAt;
-    stoppedAt->number =
-        recordOfKept(records, s.ThinningInterval, pass2.largestCoordinate, stoppedAt->number);
+    stoppedAt->number = recordOfKept(records, s.ThinningInterval, stoppedAt->number);
   }
 
   io::removeFile(kept);

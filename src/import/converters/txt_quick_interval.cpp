@@ -13,6 +13,7 @@
 #include "import/converters/converter_steps.h"
 #include "import/converters/interval_thinning.h"
 #include "import/converters/kept_lines_drawing.h"
+#include "import/local_origin.h"
 #include "import/progress.h"
 #include "import/split_scripts.h"
 #include "import/text_input.h"
@@ -26,23 +27,46 @@ constexpr double kAssumedLineLength = 35.0;
 
 // The thinning of the normalised copy: the first line gives the reference point, every later
 // line is kept or dropped by its distance from it. False, with the problem, for a line that is
-// no point.
+// no point. Far from the coordinate origin the distances are measured relative to a local origin
+// around the reference point.
 class ShellThinning {
  public:
-  explicit ShellThinning(float intervalMm) : band_(intervalMm) {}
+  ShellThinning(float intervalMm, std::string_view drawUnit) : band_(intervalMm), unit_(drawUnit) {}
+  // The reference point is never drawn, but its line must be a whole point line, one that the
+  // drawing stage could draw: anything else (a header, three columns) is no point to measure from.
   bool reference(std::string_view line, LineProblem& problem) {
-    return ReadCoordinates(line, origin_, problem);
+    if (!ReadCoordinates(line, origin_, problem)) return false;
+    ParsedPoint parsed;
+    if (!ParsePointLenient(line, parsed)) {
+      problem = LineProblem::TooFewFields;
+      return false;
+    }
+    PointScratch scratch;
+    PointTexts texts;
+    if (const auto bad = ScaleAndPack(parsed, unit_, scratch, texts)) {
+      problem = *bad;
+      return false;
+    }
+    shift_ = LocalOrigin::AroundLine(line);
+    return ReadShiftedCoordinates(line, shift_, origin_, problem, scratch_);
   }
-  bool judge(std::string_view line, bool& keep, LineProblem& problem) const {
+  // A line whose coordinates could not be drawn in the unit stops the points even when it would
+  // be dropped, as in the other converters.
+  bool judge(std::string_view line, bool& keep, LineProblem& problem) {
     std::array<float, 3> point;
-    if (!ReadCoordinates(line, point, problem)) return false;
+    if (!ReadCoordinates(line, unit_, point, problem)) return false;
+    if (shift_.shifts() && !ReadShiftedCoordinates(line, shift_, point, problem, scratch_))
+      return false;
     keep = band_.keeps(ShellDistanceMm(origin_, point));
     return true;
   }
 
  private:
   ShellBand band_;
+  std::string_view unit_;
   std::array<float, 3> origin_{};
+  LocalOrigin shift_;
+  std::string scratch_;
 };
 
 // Gathers the kept lines, each with CR LF, and hands them to the file in large blocks. Every
@@ -84,15 +108,15 @@ struct ThinningOutcome {
 // Writes the reference line and every kept line into the thinned copy, up to the end of the
 // normalised copy or up to its first line that is no point.
 ThinningOutcome thinIntoShells(const std::string& copy, const std::string& thinned,
-                               float intervalMm, Platform& p) {
+                               float intervalMm, std::string_view drawUnit, Platform& p) {
   ThinningOutcome t;
   const std::int64_t length = io::fileLength(copy);
-  io::LineReader reader;
+  io::LineReader reader(1 << 20, io::kPointLineLimit);
   if (length < 0 || !reader.open(copy)) return {CopyStatus::InputFailed, 0, {}};
   io::OutputFile out;
   if (!out.open(thinned)) return {CopyStatus::OutputFailed, 0, {}};
 
-  ShellThinning thinning(intervalMm);
+  ShellThinning thinning(intervalMm, drawUnit);
   KeptLineBlock kept(out);
   double lastDrawn = 0;
   std::string_view line;
@@ -103,6 +127,11 @@ ThinningOutcome thinIntoShells(const std::string& copy, const std::string& thinn
       break;
     }
     ++t.lines;
+    if (reader.cut()) {
+      t.stoppedAt = MakeBadLine(t.lines, line, LineProblem::TooLong);
+      --t.lines;
+      break;
+    }
     if (t.lines == 1) {
       kept.add(line, true);  // the reference line, which the drawing stage skips
       if (!thinning.reference(line, problem)) {
@@ -132,10 +161,11 @@ ThinningOutcome thinIntoShells(const std::string& copy, const std::string& thinn
 
 // The line of the normalised copy (and so of the input) that became the keptIndex-th kept line
 // after the reference: the thinning is run again up to it. 0 when the copy cannot be read.
-std::int64_t lineOfKept(const std::string& copy, float intervalMm, std::int64_t keptIndex) {
-  io::LineReader reader;
+std::int64_t lineOfKept(const std::string& copy, float intervalMm, std::string_view drawUnit,
+                        std::int64_t keptIndex) {
+  io::LineReader reader(1 << 20, io::kPointLineLimit);
   if (!reader.open(copy)) return 0;
-  ShellThinning thinning(intervalMm);
+  ShellThinning thinning(intervalMm, drawUnit);
   std::string_view line;
   std::int64_t number = 0, kept = 0;
   while (reader.next(line) == io::ReadResult::Line) {
@@ -160,6 +190,7 @@ ConversionResult ConvertTxtQuickInterval(RunSettings& s, Platform& p) {
   const std::string input = s.InputPath;
   const std::string copy = NormalisedCopyPath(input);
   const std::string thinned = copy + ".dist";
+  const std::string unit = s.DrawUnit;  // the script's end overwrites it
   for (const std::string& stale : {copy + ".final", copy})
     if (io::fileExists(stale)) io::removeFile(stale);
   const std::string logPath = WriteLogHead(LogVariant::TxtQuickInterval, s, p.system, p.codePage);
@@ -183,7 +214,7 @@ ConversionResult ConvertTxtQuickInterval(RunSettings& s, Platform& p) {
                       "mm を計算しています。（簡易版）");
   p.progress.setPercentText("% 終了");
   p.progress.repaint();
-  const ThinningOutcome thinning = thinIntoShells(copy, thinned, s.ThinningInterval, p);
+  const ThinningOutcome thinning = thinIntoShells(copy, thinned, s.ThinningInterval, unit, p);
   if (thinning.status == CopyStatus::InputFailed) return abandon(NothingReason::CannotRead, copy);
   if (thinning.status == CopyStatus::OutputFailed)
     return abandon(NothingReason::CannotWrite, thinned);
@@ -197,7 +228,7 @@ ConversionResult ConvertTxtQuickInterval(RunSettings& s, Platform& p) {
   std::optional<BadLine> stoppedAt = thinning.stoppedAt;
   if (drawing.stoppedAt) {
     stoppedAt = drawing.stoppedAt;
-    stoppedAt->number = lineOfKept(copy, s.ThinningInterval, stoppedAt->number);
+    stoppedAt->number = lineOfKept(copy, s.ThinningInterval, unit, stoppedAt->number);
   }
 
   p.progress.unload();

@@ -1,8 +1,8 @@
 #pragma once
 // The quick equal-interval converter of CloudCompare text: the first point of the file is the
-// reference, and of the other points those whose distance from it lies within 5 mm of a whole
-// multiple of the interval (ThinningInterval, millimetres) are drawn. One pass, constant work
-// per point.
+// reference, and of the other points those whose distance from it lies within 5 mm of a multiple
+// of the interval (ThinningInterval, millimetres; the ShellBand rule of interval_thinning.h) are
+// drawn. One pass, constant work per point.
 #include "import/conversion_result.h"
 #include "import/run_settings.h"
 #include "import/services.h"

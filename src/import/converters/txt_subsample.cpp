@@ -42,8 +42,9 @@ class SubSampleSource : public PointSource {
       if (r == io::ReadResult::EndOfData) return PointStatus::EndOfData;
       if (r == io::ReadResult::Failed) return stop({}, LineProblem::Unreadable, 1);
       ++linesRead_;
-      bytesRead_ += static_cast<std::int64_t>(line.size()) + 2;
+      bytesRead_ += static_cast<std::int64_t>(reader_.length()) + 2;
     }
+    if (reader_.cut()) return stop(line, LineProblem::TooLong);
     ParsedPoint parsed;
     if (!ParsePointStrict(line, 6, parsed)) return stop(line, LineProblem::TooFewFields);
     if (const auto problem = ScaleAndPack(parsed, s_.DrawUnit, scratch_, point))
@@ -102,7 +103,7 @@ ConversionResult ConvertTxtSubSample(RunSettings& s, Platform& p) {
 
   s.InputPath = copy;
   const std::int64_t length = io::fileLength(copy);
-  io::LineReader reader;
+  io::LineReader reader(1 << 20, io::kPointLineLimit);
   if (length < 0 || !reader.open(copy)) return abandon(NothingReason::CannotRead, copy);
 
   SubSampleSource source(reader, s, p, static_cast<double>(length));

@@ -15,7 +15,12 @@ quick: the first point is the reference and is not drawn; a later point is kept 
 distance d from the reference (float differences, the rest in double precision, in millimetres)
 lies strictly within 5 mm of k x I, k being round(d) divided by round(I) (halves to even) without
 the remainder; an interval that rounds to 0 keeps every point.
+
+Both take the coordinates relative to a local origin: per axis, when the first point's coordinate
+is 10,000 m or more in magnitude (and below 10^21 m), that coordinate rounded to whole kilometres
+(halves away from zero), subtracted exactly in decimal before the value is taken to a float.
 """
+import decimal
 import math
 import struct
 import sys
@@ -63,10 +68,23 @@ def quick(points, interval_mm):
     return kept
 
 
+def local_origin(reference):
+    origin = []
+    for text in reference:
+        value = decimal.Decimal(text)
+        kilometres = (abs(value) / 1000).to_integral_value(rounding=decimal.ROUND_HALF_UP)
+        origin.append(0 if abs(value) < 10000 or abs(value) >= 10 ** 21
+                      else decimal.Decimal(1).copy_sign(value) * kilometres * 1000)
+    return origin
+
+
 def main():
     kind, interval = sys.argv[1], float(sys.argv[2])
     lines = sys.stdin.read().splitlines()
-    points = [tuple(f32(float(v)) for v in line.split(" ")[:3]) for line in lines]
+    decimal.getcontext().prec = 100
+    texts = [line.split(" ")[:3] for line in lines]
+    origin = local_origin(texts[0]) if texts else [0, 0, 0]
+    points = [tuple(f32(float(decimal.Decimal(v) - s)) for v, s in zip(t, origin)) for t in texts]
     kept = full(points, interval) if kind == "full" else quick(points, interval)
     sys.stdout.write("".join(line + "\n" for line, k in zip(lines, kept) if k))
 

@@ -38,6 +38,16 @@ def cp932(text):
     return text.encode("cp932")
 
 
+def moved(line, offsets):
+    """A point line with whole metres added to X, Y and Z, exactly in decimal."""
+    from decimal import Decimal
+    fields = line.split(b" ")
+    for i, offset in enumerate(offsets):
+        value = Decimal(fields[i].decode()) + offset
+        fields[i] = str(value.quantize(Decimal(fields[i].decode()))).encode()
+    return b" ".join(fields)
+
+
 def text_cuts(samples):
     txt = os.path.join(samples, "table_mug_stereo_cc_space_lf.txt")
     readback = os.path.join(samples, "table_mug_stereo_rz30_ptx_cc_readback_space_lf.txt")
@@ -51,6 +61,8 @@ def text_cuts(samples):
         "readback_lf_head40.txt": b"\n".join(lines_of(readback, 0, 40)) + b"\n",
         # 60 points: more than one batch line of 50.
         "mug_lf_head60.txt": b"\n".join(lines_of(txt, 0, 60)) + b"\n",
+        # The same points at survey coordinates, as a georeferenced export holds them.
+        "mug_lf_head40_site.txt": b"".join(moved(l, (-35000, 120000, 0)) + b"\n" for l in head),
     }
     for name, data in cuts.items():
         write("txt", name, data)
@@ -69,11 +81,21 @@ def ply_cuts(samples):
     binary_header = binary_header.replace(b"element vertex 19404", b"element vertex 3")
     binary = binary_header + b"".join(
         struct.pack("<fffBBB", -0.38 + i * 0.01, -0.44, 2.02, 67, 67, 62) for i in range(3))
+    # A mesh of another writer: a camera and faces declared before the vertices, TABs, CR LF.
+    faces = b"element camera 1\nproperty float view_px\nelement face 2\n" \
+            b"property list uchar int vertex_indices\nelement vertex 30"
+    mesh = header.replace(b"element vertex 19404", faces) + b"0.5\n3 0 1 2\n3 2 1 0\n" + \
+        b"\n".join(body[:30]) + b"\n"
+    mesh = mesh[:end + len(faces) - len(b"element vertex 19404")] + \
+        mesh[end + len(faces) - len(b"element vertex 19404"):].replace(b" ", b"\t")
     cuts = {
         "mug_ascii_30.ply": cut,
         "mug_ascii_truncated.ply": truncated,
         "mug_header_only.ply": header.replace(b"element vertex 19404", b"element vertex 0"),
         "mug_binary_le_3.ply": binary,
+        "mug_faces_first_tabs_crlf.ply": mesh.replace(b"\n", b"\r\n"),
+        "mug_ends_in_faces.ply": mesh[:end + len(faces) - len(b"element vertex 19404") + 10],
+        "mug_ushort_colours.ply": cut.replace(b"property uchar", b"property ushort"),
     }
     for name, data in cuts.items():
         write("ply", name, data)
@@ -95,6 +117,9 @@ def ptx_cuts(samples):
                                   points[17][:7],
         "mug_rz30_header_cut.ptx": b"\r\n".join([b"160", b"120"] + header[:5]) + b"\r\n",
         "mug_rz30_lf.ptx": scan.replace(b"\r\n", b"\n"),
+        # Registered at survey coordinates: the translation of a georeferenced scan.
+        "mug_rz30_8x5_site.ptx": b"\r\n".join([b"8", b"5"] + header[:7] + [b"35000.125 -120000.5 45.6 1"] +
+                                               points) + b"\r\n",
     }
     for name, data in cuts.items():
         write("ptx", name, data)
@@ -126,6 +151,8 @@ def malformed():
         "crlf_lf_mixed.txt": good + good.replace(b"\n", b"\r\n") + good + b"1\t2\t3\t4\t5\t6\r\n",
         "crlf_late.txt": good * 420 + good.replace(b"\n", b"\r\n") * 2,
         "lone_cr.txt": good.replace(b"\n", b"\r") * 3,
+        "bom_joined_line_ends.txt": b"\xef\xbb\xbf" + good.replace(b"\n", b"\r\n") * 2 + good * 3 +
+                                    good.replace(b"\n", b"\r") + good.replace(b"\n", b"\r\n"),
         "empty_lines.txt": b"\n\n" + good + b"\n\n" + good,
         "leading_blanks.txt": b"  1 2 3 4 5 6\n 1 2 3 4 5 6\n",
         "double_blanks.txt": b"1  2 3 4 5 6\n1 2 3 4 5  6\n",
@@ -163,6 +190,9 @@ def conversion(texts):
         ("m_step1024", conversion_header(255, 0, 0, "0", "big step")),
         ("m_step1_invalid_utf8_layer", conversion_header(0, 0, 0, b"\xff\xfe\x81\x5c", b"\xe3\x81")),
     ]
+    if "mug_lf_head40_site.txt" in texts:
+        write("conversion", "mm_step1_site.txt",
+              conversion_header(0, 10, 1, "0", "site") + texts["mug_lf_head40_site.txt"])
     mixed = texts["mug_lf_head60.txt"] if "mug_lf_head60.txt" in texts else b""
     for label, header in options:
         write("conversion", label + ".txt", header + mixed)
