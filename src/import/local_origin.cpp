@@ -67,11 +67,10 @@ bool plainLessKilometres(std::string_view t, std::int64_t km, float& out) {
 // text is read. A text whose digits stand thousands of places apart takes double arithmetic.
 float shiftedGeneral(std::string_view text, std::int64_t km, std::string& scratch) {
   text::DecimalDigits d;
-  const auto value = text::parseNumber(text);
   if (text::ParseDecimalDigits(text, d) && text::WriteDecimalSum(d, 0, -km, 3, scratch)) {
     if (const auto difference = text::parseNumber(scratch)) return static_cast<float>(*difference);
   }
-  return static_cast<float>(value.value_or(0) - static_cast<double>(km) * 1000.0);
+  return static_cast<float>(text::parseNumber(text).value_or(0) - static_cast<double>(km) * 1000.0);
 }
 
 std::int64_t kilometresAround(std::string_view reference) {
@@ -132,8 +131,9 @@ bool LocalOrigin::restore(int axis, std::string_view text, bool millimetres,
 }
 
 bool ReadShiftedCoordinates(std::string_view line, const LocalOrigin& origin,
-                            std::array<float, 3>& xyz, LineProblem& problem, std::string& scratch) {
-  if (!origin.shifts()) return ReadCoordinates(line, xyz, problem);
+                            std::string_view drawUnit, std::array<float, 3>& xyz,
+                            LineProblem& problem, std::string& scratch) {
+  if (!origin.shifts()) return ReadCoordinates(line, drawUnit, xyz, problem);
   std::string_view fields[3];
   if (!firstFields(line, fields)) {
     problem = LineProblem::TooFewFields;
@@ -141,8 +141,9 @@ bool ReadShiftedCoordinates(std::string_view line, const LocalOrigin& origin,
   }
   for (int f = 0; f < 3; ++f) {
     float& value = xyz[static_cast<std::size_t>(f)];
+    // A plain decimal of up to 15 digits is drawable in every unit, as ReadCoordinates knows.
     if (origin.shiftedPlain(f, fields[f], value)) continue;
-    if (!CoordinateFloat(fields[f], value)) {
+    if (!CoordinateFloat(fields[f], value) || !CoordinateScales(fields[f], value, drawUnit)) {
       problem = LineProblem::NotANumber;
       return false;
     }

@@ -48,8 +48,10 @@ class LocalOrigin {
   std::array<std::int64_t, 3> km_{};
 };
 
-// The first three fields of a line as ReadCoordinates reads them, less the origin.
+// The first three fields of a line as ReadCoordinates reads them in the drawing unit (a
+// coordinate the drawing could not take in it is no number), less the origin.
 bool ReadShiftedCoordinates(std::string_view line, const LocalOrigin& origin,
-                            std::array<float, 3>& xyz, LineProblem& problem, std::string& scratch);
+                            std::string_view drawUnit, std::array<float, 3>& xyz,
+                            LineProblem& problem, std::string& scratch);
 
 }  // namespace harlowe

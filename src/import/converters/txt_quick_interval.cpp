@@ -48,15 +48,13 @@ class ShellThinning {
       return false;
     }
     shift_ = LocalOrigin::AroundLine(line);
-    return ReadShiftedCoordinates(line, shift_, origin_, problem, scratch_);
+    return ReadShiftedCoordinates(line, shift_, unit_, origin_, problem, scratch_);
   }
   // A line whose coordinates could not be drawn in the unit stops the points even when it would
   // be dropped, as in the other converters.
   bool judge(std::string_view line, bool& keep, LineProblem& problem) {
     std::array<float, 3> point;
-    if (!ReadCoordinates(line, unit_, point, problem)) return false;
-    if (shift_.shifts() && !ReadShiftedCoordinates(line, shift_, point, problem, scratch_))
-      return false;
+    if (!ReadShiftedCoordinates(line, shift_, unit_, point, problem, scratch_)) return false;
     keep = band_.keeps(ShellDistanceMm(origin_, point));
     return true;
   }
