@@ -9,11 +9,16 @@ wine_env_init
 
 app=$(make_program_folder) || exit 1
 
-# One start of the program with delay.dat as prepared; "message" when its message must show first.
+# One start of the program with delay.dat as prepared; "message" when its message must show first
+# (then SHOT names its screenshot, if one is wanted).
 run_start() {
-  local label=$1 expect=$2
+  local label=$1 expect=$2 shot=${3:-}
   start_harlowe "$app"
   if [[ "$expect" == message ]]; then
+    if [[ -n "$shot" ]]; then
+      drv msgbox "$HARLOWE_APP_TITLE" >/dev/null || e2e_fail "$label: no message"
+      screenshot "$shot" >/dev/null
+    fi
     expect_msgbox "$HARLOWE_MSG_DELAY_MISSING" "$HARLOWE_APP_TITLE"
   fi
   drv wait "$HARLOWE_OPEN_TITLE" "#32770" >/dev/null ||
@@ -25,11 +30,7 @@ run_start() {
 }
 
 rm -f "$app/delay.dat"
-start_harlowe "$app"
-drv msgbox "$HARLOWE_APP_TITLE" >/dev/null || e2e_fail "no message without delay.dat"
-screenshot delay-message >/dev/null
-win_wait "$HARLOWE_PID" 0
-run_start "missing delay.dat" message
+run_start "missing delay.dat" message delay-message
 
 : >"$app/delay.dat"
 run_start "empty delay.dat" message

@@ -50,12 +50,15 @@
 #   write_ansi FILE TEXT      Write TEXT (UTF-8 in the script) to FILE in CP932, "\n" becoming CR LF.
 #   read_ansi FILE            Print a CP932 file as UTF-8, CR LF becoming "\n".
 
-WINE_BIN=/usr/lib/wine/wine64
+WINE_LOADER=/usr/lib/wine/wine64
+WINE_BIN=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine-fixed-layout
 WINESERVER_BIN=/usr/lib/wine/wineserver
 : "${E2E_CMD_TIMEOUT:=60}"
 : "${E2E_START_LIMIT:=600}"
 
 E2E_PIDS=()
+# For the report of a failure: pid -> program name, and pid -> exit code once a wait has seen it.
+declare -A E2E_PROGRAMS=() E2E_EXITS=()
 E2E_XVFB_PID=""
 E2E_CLEANED=0
 
@@ -73,15 +76,20 @@ _e2e_die() {
   exit 1
 }
 
+# PID is a time-limit wrapper (timeout) or Xvfb. The Windows program under a wrapper gets the
+# signals itself: Wine ends only the thread that receives a TERM, so a program with more threads
+# would live on, orphaned, if only its wrapper were killed.
 _e2e_kill_tree() {
-  local pid=$1
+  local pid=$1 all=()
   kill -0 "$pid" 2>/dev/null || return 0
-  kill -TERM "$pid" 2>/dev/null || true
+  mapfile -t all < <(pgrep -P "$pid" 2>/dev/null)
+  all=("$pid" "${all[@]}")
+  kill -TERM "${all[@]}" 2>/dev/null || true
   for _ in 1 2 3 4 5 6 7 8 9 10; do
-    kill -0 "$pid" 2>/dev/null || return 0
+    kill -0 "${all[@]}" 2>/dev/null || return 0
     sleep 0.2
   done
-  kill -KILL "$pid" 2>/dev/null || true
+  kill -KILL "${all[@]}" 2>/dev/null || true
   return 0
 }
 
@@ -180,7 +188,7 @@ wine_env_init() {
   HARLOWE_WIN_BUILD_DIR=$(cd "$HARLOWE_WIN_BUILD_DIR" && pwd) || _e2e_die "no build folder"
   : "${HARLOWE_SOURCE_DIR:=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)}"
   export HARLOWE_WIN_BUILD_DIR HARLOWE_SOURCE_DIR
-  [[ -x "$WINE_BIN" ]] || _e2e_die "$WINE_BIN is missing (Debian package wine64)"
+  [[ -x "$WINE_LOADER" ]] || _e2e_die "$WINE_LOADER is missing (Debian package wine64)"
 
   E2E_EXE_DIR="$HARLOWE_WIN_BUILD_DIR"
   E2E_DRIVER=$(win_exe dialog_driver.exe) || exit 1
@@ -242,6 +250,7 @@ win_start() {
     WINEDEBUG=-all DISPLAY="$DISPLAY" timeout -k 5 "$E2E_START_LIMIT" "$WINE_BIN" "$@" 9>&-) &
   WIN_PID=$!
   E2E_PIDS+=("$WIN_PID")
+  E2E_PROGRAMS[$WIN_PID]=${1##*/}
 }
 
 win_alive() { kill -0 "$1" 2>/dev/null; }
@@ -250,19 +259,28 @@ win_wait() {
   local pid=$1 secs=$2 end
   end=$((SECONDS + secs))
   while win_alive "$pid" && ((SECONDS < end)); do sleep 0.1; done
+  local rc=0
   if win_alive "$pid"; then
     _e2e_kill_tree "$pid"
     wait "$pid" 2>/dev/null
-    return 124
+    rc=124
+  else
+    wait "$pid" 2>/dev/null || rc=$?
   fi
-  local rc=0
-  wait "$pid" 2>/dev/null || rc=$?
+  E2E_EXITS[$pid]=$rc
   return "$rc"
 }
 
+# The driver reports its own failures (exit code 1 or 2, a line on stderr); any other code means
+# that it did not run to its end, which is said here, or the scenario would fail without a reason.
+# (Exit code 1 without a line: Wine could not start it, and WINEDEBUG=-all keeps Wine's reason.)
 drv() {
+  local rc=0
   env LC_ALL=ja_JP.UTF-8 LOCPATH="$E2E_LOCALE_DIR" WINEPREFIX="$WINEPREFIX" WINEDEBUG=-all \
-    DISPLAY="$DISPLAY" timeout -k 5 "${E2E_DRV_TIMEOUT:-90}" "$WINE_BIN" "$E2E_DRIVER" "$@" 9>&-
+    DISPLAY="$DISPLAY" timeout -k 5 "${E2E_DRV_TIMEOUT:-90}" "$WINE_BIN" "$E2E_DRIVER" "$@" 9>&- ||
+    rc=$?
+  ((rc <= 2)) || echo "e2e: dialog_driver $1 ended with exit code $rc" >&2
+  return "$rc"
 }
 
 # Worked out as Wine does it, from the drives of the prefix: the drive whose folder holds the path
@@ -339,6 +357,16 @@ e2e_fail() {
     local shot
     shot=$(screenshot "failure-$(date +%H%M%S)") && echo "screenshot: $shot" >&2
   fi
+  # A program that ended without a window says more than the empty screen.
+  local pid
+  for pid in "${E2E_PIDS[@]}"; do
+    if win_alive "$pid"; then
+      echo "${E2E_PROGRAMS[$pid]:-program} ($pid): running" >&2
+      continue
+    fi
+    [[ -n "${E2E_EXITS[$pid]:-}" ]] || { wait "$pid" 2>/dev/null; E2E_EXITS[$pid]=$?; }
+    echo "${E2E_PROGRAMS[$pid]:-program} ($pid): ended with exit code ${E2E_EXITS[$pid]}" >&2
+  done
   local log
   for log in "${E2E_WORK:-/nonexistent}"/*.stderr.log; do
     [[ -s "$log" ]] || continue
