@@ -60,7 +60,7 @@ std::wstring ClassOf(HWND hwnd) {
 
 bool SendSync(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
   DWORD_PTR r = 0;
-  if (!SendMessageTimeoutW(hwnd, msg, wp, lp, SMTO_ABORTIFHUNG, AnswerLimit(), &r)) return false;
+  if (!SendMessageTimeoutW(hwnd, msg, wp, lp, SMTO_NORMAL, AnswerLimit(), &r)) return false;
   if (result) *result = static_cast<LRESULT>(r);
   return true;
 }

@@ -62,8 +62,10 @@ HWND FindForm(const std::wstring& pattern, bool enabled);
 HWND FindControl(HWND form, const std::wstring& name);
 HWND FindMessageBox(const std::wstring& title);
 
-// SendMessageTimeoutW with SMTO_ABORTIFHUNG: false when the window did not answer within
-// AnswerLimit().
+// SendMessageTimeoutW: false when the window did not answer within AnswerLimit(). Not
+// SMTO_ABORTIFHUNG: a thread with messages waiting that has read none for 5 s counts as hung, and
+// on a busy machine a dialog that is still filling its lists is such a thread; it gets the whole
+// limit.
 bool SendSync(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result = nullptr);
 
 // Waits up to `ms` for messages to this thread and handles those that came (among them messages
