@@ -86,12 +86,6 @@ int Usage() {
   return 2;
 }
 
-std::wstring Hex(HWND h) {
-  wchar_t buf[32];
-  swprintf(buf, 32, L"0x%llx", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(h)));
-  return buf;
-}
-
 // --- windows ----------------------------------------------------------------------------------
 
 int CmdList(bool all) {

@@ -1,6 +1,7 @@
 #include "driver_util.h"
 
 #include <algorithm>
+#include <cwchar>
 
 namespace driver {
 
@@ -80,6 +81,12 @@ std::wstring TextOf(HWND hwnd) {
 std::wstring CaptionOf(HWND hwnd) {
   wchar_t buf[1024] = {};
   GetWindowTextW(hwnd, buf, 1024);
+  return buf;
+}
+
+std::wstring Hex(HWND h) {
+  wchar_t buf[32];
+  swprintf(buf, 32, L"0x%llx", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(h)));
   return buf;
 }
 

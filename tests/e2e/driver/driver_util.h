@@ -37,6 +37,9 @@ DWORD ProcessOf(HWND hwnd);
 std::vector<HWND> TopLevelWindows(bool visible_only);
 std::vector<HWND> Descendants(HWND parent);
 
+// A window handle as the driver prints it: 0x followed by hex digits.
+std::wstring Hex(HWND h);
+
 // The name the form host gave a control (the HarloweControlName atom); empty when it has none.
 std::wstring ControlName(HWND hwnd);
 bool IsForm(HWND hwnd);  // a top-level window with at least one named control

@@ -6,8 +6,6 @@
 
 #include <windows.h>
 
-#include <cwchar>
-
 #include "driver_util.h"
 
 namespace driver {
@@ -141,12 +139,6 @@ bool WaitUnderPoint(HWND child, POINT at) {
     PumpFor(20);
   }
   return true;
-}
-
-std::wstring Hex(HWND h) {
-  wchar_t buf[32];
-  swprintf(buf, 32, L"0x%llx", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(h)));
-  return buf;
 }
 
 }  // namespace
